@@ -1,0 +1,87 @@
+#pragma once
+
+// The one window of the client and its 38 controls, reached by their identifiers.
+
+#include <QWidget>
+#include <functional>
+
+namespace lxtv::toolkit {
+class PictureButton;
+class PicturePanel;
+class FramePanel;
+class TransparentLabel;
+class EditBox;
+class TreeView;
+class ListView;
+class WebView;
+class AnimationStrip;
+class StripTemplate;
+}  // namespace lxtv::toolkit
+
+namespace lxtv::chrome {
+
+class MainWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    MainWindow();
+    ~MainWindow() override;
+
+    // Builds the window in its fixed order: every control (the browser view starts loading the
+    // provider's loading page at once), then the created event (`created`), then the position
+    // changed and size changed events (each runs the skin layout), then shows the window.
+    void load();
+
+    // Raised once by load(), after the controls exist and before the window is shown.
+    std::function<void()> created;
+
+    // 0 normal, 1 centred, 2 minimized, 3 covering the screen; acts only while visible.
+    int placement() const;
+    void setPlacement(int value);
+
+    toolkit::PictureButton* qvodInstallButton = nullptr;
+    toolkit::PictureButton* aboutUsButton = nullptr;
+    toolkit::PictureButton* supportChatButton = nullptr;
+    toolkit::PictureButton* feedbackButton = nullptr;
+    toolkit::PictureButton* onlineUpgradeButton = nullptr;
+    toolkit::PictureButton* dataSyncButton = nullptr;
+    toolkit::PictureButton* recentUpdatesButton = nullptr;
+    toolkit::PictureButton* hotRankingButton = nullptr;
+    toolkit::PictureButton* latestPicksButton = nullptr;
+    toolkit::PictureButton* siteHomeButton = nullptr;
+    toolkit::PictureButton* stopButton = nullptr;
+    toolkit::PictureButton* refreshButton = nullptr;
+    toolkit::PictureButton* forwardButton = nullptr;
+    toolkit::FramePanel* browserFrame = nullptr;
+    toolkit::ListView* movieList = nullptr;
+    toolkit::PicturePanel* middleBar = nullptr;
+    toolkit::TreeView* categoryTree = nullptr;
+    toolkit::StripTemplate* bigButtonAnchor = nullptr;
+    toolkit::TransparentLabel* titleLabel = nullptr;
+    toolkit::StripTemplate* windowButtonAnchor = nullptr;
+    toolkit::PicturePanel* categoryDivider = nullptr;
+    toolkit::PicturePanel* bottomRightBorder = nullptr;
+    toolkit::PicturePanel* bottomBar = nullptr;
+    toolkit::PicturePanel* bottomLeftBorder = nullptr;
+    toolkit::PicturePanel* middleLeftBorder = nullptr;
+    toolkit::PicturePanel* middleRightBorder = nullptr;
+    toolkit::PicturePanel* topRightBorder = nullptr;
+    toolkit::PicturePanel* topLeftBorder = nullptr;
+    toolkit::AnimationStrip* titleStrip = nullptr;
+    toolkit::PictureButton* backButton = nullptr;
+    toolkit::PictureButton* homeButton = nullptr;
+    toolkit::TransparentLabel* pathLabel = nullptr;
+    toolkit::PictureButton* searchButton = nullptr;
+    toolkit::FramePanel* searchFrame = nullptr;
+    toolkit::EditBox* searchEdit = nullptr;
+    toolkit::WebView* browserView = nullptr;
+    toolkit::TransparentLabel* noticeLabel = nullptr;
+    toolkit::TransparentLabel* creditsLabel = nullptr;
+};
+
+// The window that exists now (the last one constructed and not yet destroyed). Every handler
+// reaches the controls through it.
+MainWindow& mainWindow();
+bool hasMainWindow();
+
+}  // namespace lxtv::chrome

@@ -1,0 +1,2 @@
+// Placeholder until the demo site lands.
+int main() { return 0; }
