@@ -1,1 +1,41 @@
-int main() { return 0; }
+// The program's entry: start-up, the message loop and the orderly end.
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "app/start.h"
+#include "chrome/main_window.h"
+
+int main(int argc, char** argv) {
+    using namespace lxtv;
+
+    // The browser view shares GL contexts with the window; must be set before the application.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    QApplication application(argc, argv);
+
+    // Files beside the program are found through the current directory too (the installer is
+    // started with an empty working directory).
+    const std::string dir = app::runDirectory();
+    if (!dir.empty() && chdir(dir.c_str()) != 0) {
+        // Not fatal: every path the client builds is absolute.
+    }
+
+    app::initAppState();
+
+    int exitCode = 0;
+    {
+        chrome::MainWindow window;
+        // The controls exist from the created event on; wire them before anything can click.
+        window.created = [&window] {
+            app::connectHandlers(window);
+            app::onMainWindowCreated();
+        };
+        window.load();
+        exitCode = application.exec();
+    }
+    app::runExitRoutine();
+    return exitCode;
+}
