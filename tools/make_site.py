@@ -1,0 +1,191 @@
+#!/usr/bin/env python3
+"""Writes the demo provider site's pages and catalogue into tools/site/.
+
+The catalogue (LXTV.ini) is written in code page 936 (GBK) as the client reads it; the pages are
+UTF-8 HTML. Run it again after changing the channel table; commit what it writes. The looping
+clip is made by make_clip.sh.
+"""
+
+import html
+import os
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SITE = os.path.join(HERE, "site")
+BASE = "http://127.0.0.1:8168"
+FULL_WIDTH_SPACE = "\u3000"  # 0xA1 0xA1 in code page 936
+
+# (category, [(channel, kind)]). Kind "1" lists a channel, "2" also opens its category; any
+# other kind is left out of the tree by the client.
+CATEGORIES = [
+    ("央视频道", [("CCTV-1 综合", "2"), ("CCTV-2 财经", "1"), ("CCTV-5 体育", "1"),
+                  ("CCTV-6 电影", "1"), ("CCTV-新闻", "1")]),
+    ("卫视频道", [("湖南卫视", "1"), ("浙江卫视", "1"), ("江苏卫视", "1"), ("东方卫视", "1"),
+                  ("北京卫视", "1")]),
+    ("地方频道", [("广东珠江", "1"), ("深圳都市", "1"), ("杭州综合", "1"), ("成都公共", "1")]),
+    ("体育赛事", [("足球直播", "2"), ("篮球直播", "1"), ("网球公开赛", "1"), ("赛车世界", "1")]),
+    ("电影点播", [("经典老片", "1"), ("动作大片", "1"), ("喜剧影院", "1"), ("爱情文艺", "1"),
+                  ("科幻奇幻", "1")]),
+    ("电视剧场", [("古装剧场", "1"), ("都市情感", "1"), ("悬疑推理", "1"), ("家庭伦理", "1")]),
+    ("动漫少儿", [("卡通乐园", "1"), ("少儿科普", "1"), ("国漫精选", "1"), ("儿歌天地", "1")]),
+    ("纪录片", [("自然探索", "1"), ("人文历史", "1"), ("美食中国", "1"), ("宇宙奥秘", "1"),
+                ("城市印象", "1")]),
+]
+
+# Keys that the client must leave out: other kinds, an empty value.
+OTHER_KEYS = {
+    "卫视频道": [("停播频道", "0|" + BASE + "/channel/1.html"), ("备用线路", "")],
+    "电影点播": [("会员专区", "3|" + BASE + "/channel/2.html")],
+    "纪录片": [("旧版地址", "x" + BASE + "/channel/3.html")],
+}
+
+# The channel whose address is padded with full-width and ASCII spaces on both sides.
+PADDED_CHANNEL = "广东珠江"
+
+CSS = """\
+body { margin: 0; font-family: "WenQuanYi Micro Hei", "Microsoft YaHei", sans-serif;
+       background: #f3f6fa; color: #223; }
+header { background: linear-gradient(#2f6db5, #1d4f8c); color: #fff; padding: 14px 24px; }
+header h1 { margin: 0; font-size: 22px; }
+header p { margin: 4px 0 0; font-size: 13px; opacity: .85; }
+nav { background: #e4ecf6; padding: 8px 24px; font-size: 14px; }
+nav a { margin-right: 14px; color: #1d4f8c; text-decoration: none; }
+nav a:hover { text-decoration: underline; }
+main { padding: 16px 24px; }
+h2 { font-size: 18px; border-left: 4px solid #2f6db5; padding-left: 8px; }
+ul.cards { list-style: none; padding: 0; display: flex; flex-wrap: wrap; gap: 10px; }
+ul.cards li { background: #fff; border: 1px solid #d5dfeb; border-radius: 6px;
+              padding: 8px 12px; min-width: 120px; }
+ul.cards a { color: #223; text-decoration: none; }
+ol.rank li { margin: 4px 0; }
+.note { background: #fff; border: 1px solid #d5dfeb; border-radius: 6px; padding: 12px 16px; }
+.player { background: #000; display: inline-block; border-radius: 6px; overflow: hidden; }
+video { display: block; width: 480px; height: 270px; }
+code { background: #fff; border: 1px solid #d5dfeb; padding: 1px 4px; }
+footer { color: #778; font-size: 12px; padding: 12px 24px; }
+"""
+
+NAV = [("/", "首页"), ("/listbytype.asp?type_id=20&ranks=3", "最新推荐"),
+       ("/listbytype.asp?type_id=20&ranks=2", "热播排行"),
+       ("/listbytype.asp?type_id=20&ranks=1", "最近更新"), ("/news.asp?id=2", "在线升级"),
+       ("/Gbook.asp", "留言反馈"), ("/news.asp?id=3", "关于我们")]
+
+
+def page(title, body):
+    nav = "".join(f'<a href="{html.escape(href)}">{text}</a>' for href, text in NAV)
+    return f"""<!DOCTYPE html>
+<html lang="zh-CN">
+<head><meta charset="utf-8"><title>{html.escape(title)} - 岚汐影院</title>
+<link rel="stylesheet" href="/style.css"></head>
+<body>
+<header><h1>岚汐影院</h1><p>演示站点 · 仅供本机测试</p></header>
+<nav>{nav}</nav>
+<main>
+{body}
+</main>
+<footer>本站为演示用本地站点，所有节目均为测试画面。</footer>
+</body>
+</html>
+"""
+
+
+def channels():
+    """Every listed channel with its number, in catalogue order."""
+    n = 0
+    for category, entries in CATEGORIES:
+        for name, kind in entries:
+            n += 1
+            yield n, category, name, kind
+
+
+def write(rel, text, encoding="utf-8"):
+    path = os.path.join(SITE, rel)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(text.encode(encoding))
+
+
+def catalogue():
+    lines = ["; 岚汐网络电视 演示节目单", "[config]", "最大化=1", ""]
+    by_category = {}
+    for n, category, name, kind in channels():
+        address = f"{BASE}/channel/{n}.html"
+        if name == PADDED_CHANNEL:
+            address = FULL_WIDTH_SPACE + " " + address + " " + FULL_WIDTH_SPACE
+        by_category.setdefault(category, []).append(f"{name}={kind}|{address}")
+    for category, _ in CATEGORIES:
+        lines.append(f"[{category}]")
+        lines.extend(by_category[category])
+        lines.extend(f"{k}={v}" for k, v in OTHER_KEYS.get(category, []))
+        lines.append("")
+    return "\r\n".join(lines)
+
+
+def main():
+    write("LXTV.ini", catalogue(), "gbk")
+    write("style.css", CSS)
+    all_channels = list(channels())
+
+    cats = []
+    for category, _ in CATEGORIES:
+        items = "".join(f'<li><a href="/channel/{n}.html">{html.escape(name)}</a></li>'
+                        for n, c, name, _ in all_channels if c == category)
+        cats.append(f"<h2>{category}</h2>\n<ul class=\"cards\">{items}</ul>")
+    write("index.html", page("首页", "<p class=\"note\">欢迎来到岚汐影院！请在左侧节目单中选择频道，"
+                              "或从下面的分类直接观看。</p>\n" + "\n".join(cats)))
+
+    write("loading.html", """<!DOCTYPE html>
+<html lang="zh-CN"><head><meta charset="utf-8"><title>正在加载</title>
+<link rel="stylesheet" href="/style.css"></head>
+<body><main style="text-align:center;padding-top:120px">
+<h1 style="color:#1d4f8c">岚汐网络电视</h1>
+<p>正在加载节目单，请稍候……</p>
+<p style="color:#778;font-size:13px">请在左侧选择您想观看的频道。</p>
+</main></body></html>
+""")
+
+    sections = {
+        "3": ("最新推荐", [0, 5, 17, 21, 30, 34]),
+        "2": ("热播排行", [5, 0, 14, 9, 18, 22, 26, 2]),
+        "1": ("最近更新", [33, 29, 25, 20, 12, 7]),
+    }
+    for rank, (title, picks) in sections.items():
+        rows = "".join(
+            f'<li><a href="/channel/{all_channels[i][0]}.html">{html.escape(all_channels[i][2])}</a>'
+            f"（{all_channels[i][1]}）</li>" for i in picks)
+        write(f"listbytype-{rank}.html", page(title, f"<h2>{title}</h2>\n<ol class=\"rank\">{rows}</ol>"))
+
+    write("news-2.html", page("在线升级", """<h2>在线升级</h2>
+<div class="note"><p>当前最新版本：<b>1.0.0</b>。</p>
+<p>您使用的已经是最新版本，无需升级。新版本发布后会在这里公告。</p></div>"""))
+    write("news-3.html", page("关于我们", """<h2>关于我们</h2>
+<div class="note"><p>岚汐网络电视为您提供电视直播与影视点播的节目单。</p>
+<p>本页面属于随程序附带的演示站点，节目画面均为测试图案。</p></div>"""))
+    write("gbook.html", page("留言反馈", """<h2>留言反馈</h2>
+<div class="note"><p>欢迎留下您的意见和建议（演示站点不保存留言）。</p>
+<form onsubmit="alert('谢谢您的留言！'); return false;">
+<p><input name="name" placeholder="您的称呼"></p>
+<p><textarea name="text" rows="4" cols="40" placeholder="留言内容"></textarea></p>
+<p><button type="submit">提交留言</button></p></form></div>"""))
+    # The server fills in the three markers for each search.
+    write("search.html", page("搜索结果", """<h2>搜索结果</h2>
+<div class="note">
+<p>收到的关键字（按 GBK 解码）：<b id="keyword-gbk">{{KEYWORD_GBK}}</b></p>
+<p>按 UTF-8 解码：<span id="keyword-utf8">{{KEYWORD_UTF8}}</span></p>
+<p>原始字节（十六进制）：<code id="keyword-hex">{{KEYWORD_HEX}}</code></p>
+<p>演示站点没有与该关键字匹配的节目。</p></div>"""))
+
+    for n, category, name, kind in all_channels:
+        write(f"channel/{n}.html", page(name, f"""<h2>{html.escape(name)}</h2>
+<p>分类：{category} · 频道编号 {n}</p>
+<div class="player"><video id="player" src="/media/clip.webm" autoplay loop muted playsinline></video></div>
+<p style="color:#778;font-size:13px">演示画面，循环播放。</p>"""))
+
+    write("maker/board.html", page("留言板", """<h2>作者留言板</h2>
+<div class="note"><p>感谢使用岚汐网络电视！有任何问题请在这里留言。</p></div>"""))
+    write("maker/article.html", page("文章", """<h2>写在发布之际</h2>
+<div class="note"><p>这是一篇演示文章：介绍岚汐网络电视的由来和使用方法。</p>
+<p>在左侧节目单中选择频道即可观看；点击“数据同步”可以重新获取节目单。</p></div>"""))
+
+
+if __name__ == "__main__":
+    main()
