@@ -29,4 +29,9 @@ bool fetchCatalogue();
 // Test seam: shortens the connect and no-data time-outs (seconds). Not a user setting.
 void setDownloadTimeoutsForTesting(long connectSeconds, long idleSeconds);
 
+// Test seam: fetchCatalogue downloads siteBase + "/LXTV.ini" into localPath instead of
+// ProviderSite and the run directory; an empty text restores the default of its part. Not a
+// user setting.
+void setCatalogueSourceForTesting(const std::string& siteBase, const std::string& localPath);
+
 }  // namespace lxtv::catalogue

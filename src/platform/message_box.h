@@ -1,0 +1,27 @@
+#pragma once
+
+// Stand-in for MessageBoxA with MB_OK and no owner: a modal message box over the whole
+// application, shown until the viewer closes it. Text and caption are code page 936 bytes.
+
+#include <functional>
+#include <string>
+
+namespace lxtv::platform {
+
+enum class MessageIcon { information, warning };
+
+struct MessageBoxCall {
+    std::string text;     // code page 936
+    std::string caption;  // code page 936
+    MessageIcon icon = MessageIcon::information;
+};
+
+// Shows the box and returns when it is closed. Without a QApplication nothing is shown.
+void showMessageBox(const std::string& text, const std::string& caption, MessageIcon icon);
+
+// Tests replace the box to record what would have been shown instead of blocking on it; an
+// empty function restores the real box. Returns the previous replacement.
+using MessageBoxShower = std::function<void(const MessageBoxCall&)>;
+MessageBoxShower setMessageBoxShower(MessageBoxShower shower);
+
+}  // namespace lxtv::platform
