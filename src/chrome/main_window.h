@@ -23,7 +23,7 @@ namespace lxtv::chrome {
 class MainWindow : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     MainWindow();
     ~MainWindow() override;
 
@@ -77,6 +77,16 @@ public:
     toolkit::WebView* browserView = nullptr;
     toolkit::TransparentLabel* noticeLabel = nullptr;
     toolkit::TransparentLabel* creditsLabel = nullptr;
+
+  protected:
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void createControls();
+    // Moves and resizes run the skin layout only once the created event has been raised.
+    bool layoutLive_ = false;
 };
 
 // The window that exists now (the last one constructed and not yet destroyed). Every handler

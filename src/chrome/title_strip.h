@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 namespace lxtv::chrome {
 
 // Creates the title strip's six objects and records their ids in AppState::stripObjectIds.
@@ -16,5 +18,15 @@ void onStripButtonDown(int x, int y, int keyState);
 void onStripObjectPressed(int id);
 void onStripObjectEntered(int id, int pressedId);
 void onStripObjectLeft(int id, int pressedId);
+
+// The strip's window drag: pointer moves while the button is held, and the release that ends
+// the drag (and then runs the action of the object pressed at its start). Global positions.
+void onStripPointerMoved(int globalX, int globalY);
+void onStripButtonUp(int globalX, int globalY);
+
+// How the close object ends the program after the window is gone: QApplication::exit(code) by
+// default. Tests replace it; an empty function restores the default. Returns the previous one.
+using ExitHandler = std::function<void(int)>;
+ExitHandler setExitHandler(ExitHandler handler);
 
 }  // namespace lxtv::chrome
