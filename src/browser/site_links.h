@@ -20,4 +20,10 @@ void onSupportChatClicked();
 // except ASCII letters, digits and "-", "_", ".", "~".
 std::string searchAddress(const std::string& keyword);
 
+// "tencent://message/?uin=" + supportAccountNumber + "&Site=岚汐网络电视&Menu=yes", code page 936.
+std::string supportChatAddress();
+
+// The player's installer beside the program: runDirectory() + "/QvodInstall.exe".
+std::string installerPath();
+
 }  // namespace lxtv::browser
