@@ -1,5 +1,6 @@
 #include "catalogue/catalogue_file.h"
 
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -49,10 +50,10 @@ std::string readCatalogueValue(const std::string& file, const std::string& secti
     const std::string_view keyName = withoutLeadingControls(key);
     if (fileName.empty() || sectionName.empty() || keyName.empty()) return {};
 
-    std::string buffer(kValueBuffer, '\0');
-    platform::getPrivateProfileString(sectionName, keyName, std::nullopt, buffer.data(),
-                                      buffer.size(), std::string(fileName));
-    return std::string(buffer.c_str());
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kValueBuffer);
+    const std::size_t length = platform::getPrivateProfileString(
+        sectionName, keyName, std::nullopt, buffer.get(), kValueBuffer, std::string(fileName));
+    return std::string(buffer.get(), length);
 }
 
 std::vector<std::string> listCatalogueSections(const std::string& file) {

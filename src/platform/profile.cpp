@@ -10,6 +10,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -60,96 +61,154 @@ constexpr unsigned char foldAscii(unsigned char c) {
 // Names match by characters: a single-byte letter ignores ASCII case, a double-byte character
 // must match exactly (its trail byte may look like an ASCII letter: 0x81 0x41 and 0x81 0x61 are
 // different characters).
-struct NameHash {
-    std::size_t operator()(std::string_view s) const noexcept {
-        std::uint64_t h = 14695981039346656037ull;
-        for (std::size_t i = 0; i < s.size();) {
-            const std::size_t next = charNext(s, i);
-            h = (h ^ foldAscii(byteAt(s, i))) * 1099511628211ull;
-            if (next - i == 2) h = (h ^ byteAt(s, i + 1)) * 1099511628211ull;
-            i = next;
-        }
-        return static_cast<std::size_t>(h);
+std::uint64_t nameHash(std::string_view s) {
+    std::uint64_t h = 14695981039346656037ull;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t next = charNext(s, i);
+        h = (h ^ foldAscii(byteAt(s, i))) * 1099511628211ull;
+        if (next - i == 2) h = (h ^ byteAt(s, i + 1)) * 1099511628211ull;
+        i = next;
     }
-};
+    return h;
+}
 
-struct NameEqual {
-    bool operator()(std::string_view a, std::string_view b) const noexcept {
-        if (a.size() != b.size()) return false;
-        for (std::size_t i = 0; i < a.size();) {
-            const std::size_t next = charNext(a, i);
-            if (next - i == 2) {
-                if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-            } else if (foldAscii(byteAt(a, i)) != foldAscii(byteAt(b, i))) {
-                return false;
-            }
-            i = next;
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size();) {
+        const std::size_t next = charNext(a, i);
+        if (next - i == 2) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+        } else if (foldAscii(byteAt(a, i)) != foldAscii(byteAt(b, i))) {
+            return false;
         }
-        return true;
+        i = next;
     }
-};
+    return true;
+}
+
+// Spreads the bits so that the low ones can pick a slot of a power-of-two table.
+constexpr std::uint64_t mix(std::uint64_t h) {
+    h ^= h >> 33;
+    h *= 0xff51afd7ed558ccdull;
+    h ^= h >> 33;
+    h *= 0xc4ceb9fe1a85ec53ull;
+    h ^= h >> 33;
+    return h;
+}
+
+constexpr std::uint64_t keyHash(std::uint64_t name, std::uint32_t section) {
+    return mix(name ^ (std::uint64_t{section} + 1) * 0x9e3779b97f4a7c15ull);
+}
 
 struct Entry {
     std::string_view name;
     std::string_view value;
+    std::uint64_t hash = 0;  // keyHash of the name in its section
+    std::uint32_t section = 0;
     bool hasValue =
         false;  // false for a line without "=": it occupies its name but reads as absent
 };
 
 struct Section {
     std::string_view name;
+    std::uint64_t hash = 0;  // mix(nameHash)
     std::uint32_t firstEntry = 0;
     std::uint32_t endEntry = 0;
 };
 
-struct KeyRef {
-    std::uint32_t section;
-    std::string_view name;
-};
-
-struct KeyHash {
-    std::size_t operator()(const KeyRef& k) const noexcept {
-        const std::size_t h = NameHash{}(k.name);
-        return h ^ (k.section + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2));
+// An open-addressing index from a hash to the first item of each name, built once over items
+// that already carry their hash. Far cheaper to build than a node-based map for 200,000 keys.
+class FirstOfNameIndex {
+  public:
+    // `item(i)` gives the i-th item (with .hash); `same(a, b)` says whether two items share a name.
+    template <typename Item, typename Same>
+    void build(std::size_t count, Item item, Same same) {
+        std::size_t capacity = 16;
+        while (capacity < count * 2) capacity <<= 1;
+        slots_.assign(capacity, Slot{});
+        mask_ = capacity - 1;
+        for (std::size_t i = 0; i < count; ++i) {
+            const std::uint64_t hash = item(i).hash;
+            for (std::size_t s = hash & mask_;; s = (s + 1) & mask_) {
+                Slot& slot = slots_[s];
+                if (slot.index == kEmpty) {
+                    slot = Slot{hash, static_cast<std::uint32_t>(i)};
+                    break;
+                }
+                if (slot.hash == hash && same(item(slot.index), item(i))) break;  // first wins
+            }
+        }
     }
-};
 
-struct KeyEqual {
-    bool operator()(const KeyRef& a, const KeyRef& b) const noexcept {
-        return a.section == b.section && NameEqual{}(a.name, b.name);
+    // The first item for which `matches(index)` holds among those with this hash, or kEmpty.
+    template <typename Matches>
+    std::uint32_t find(std::uint64_t hash, Matches matches) const {
+        if (slots_.empty()) return kEmpty;
+        for (std::size_t s = hash & mask_;; s = (s + 1) & mask_) {
+            const Slot& slot = slots_[s];
+            if (slot.index == kEmpty) return kEmpty;
+            if (slot.hash == hash && matches(slot.index)) return slot.index;
+        }
     }
+
+    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+
+  private:
+    struct Slot {
+        std::uint64_t hash = 0;
+        std::uint32_t index = kEmpty;
+    };
+    std::vector<Slot> slots_;
+    std::size_t mask_ = 0;
 };
 
-// Bytes of a file that starts with the UTF-16LE byte order mark, as code page 936; the platform
-// reads such files through its ANSI calls too. Every other file is taken as code page 936 bytes
-// as it stands (a UTF-8 byte order mark is not skipped: it becomes part of the first line).
-std::string ansiBytesOf(std::string raw) {
-    if (raw.size() < 2 || raw[0] != '\xFF' || raw[1] != '\xFE') return raw;
-    std::u16string units((raw.size() - 2) / 2, u'\0');
+// A file that starts with the UTF-16LE byte order mark is turned into code page 936 bytes; the
+// platform reads such files through its ANSI calls too. Every other file is taken as code page
+// 936 bytes as it stands (a UTF-8 byte order mark is not skipped: it becomes part of the first
+// line).
+void convertUtf16File(std::string& bytes) {
+    if (bytes.size() < 2 || bytes[0] != '\xFF' || bytes[1] != '\xFE') return;
+    std::u16string units((bytes.size() - 2) / 2, u'\0');
     for (std::size_t i = 0; i < units.size(); ++i)
-        units[i] = static_cast<char16_t>(byteAt(raw, 2 + 2 * i) | (byteAt(raw, 3 + 2 * i) << 8));
-    return fromQString(QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size())));
+        units[i] =
+            static_cast<char16_t>(byteAt(bytes, 2 + 2 * i) | (byteAt(bytes, 3 + 2 * i) << 8));
+    bytes = fromQString(QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size())));
 }
 
 // One file, parsed. Immutable after construction and never moved, so the names and values can
 // stay views into the file's bytes.
 class ParsedProfile {
   public:
-    explicit ParsedProfile(std::string bytes) : bytes_(ansiBytesOf(std::move(bytes))) { parse(); }
+    explicit ParsedProfile(std::string bytes) : bytes_(std::move(bytes)) {
+        convertUtf16File(bytes_);
+        parse();
+        sectionIndex_.build(
+            sections_.size(), [&](std::size_t i) -> const Section& { return sections_[i]; },
+            [](const Section& a, const Section& b) { return sameName(a.name, b.name); });
+        keyIndex_.build(
+            entries_.size(), [&](std::size_t i) -> const Entry& { return entries_[i]; },
+            [](const Entry& a, const Entry& b) {
+                return a.section == b.section && sameName(a.name, b.name);
+            });
+    }
     ParsedProfile(const ParsedProfile&) = delete;
     ParsedProfile& operator=(const ParsedProfile&) = delete;
 
     // The first section of that name.
     const Section* findSection(std::string_view name) const {
-        const auto it = sectionIndex_.find(name);
-        return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
+        const std::uint32_t i = sectionIndex_.find(mix(nameHash(name)), [&](std::uint32_t s) {
+            return sameName(sections_[s].name, name);
+        });
+        return i == FirstOfNameIndex::kEmpty ? nullptr : &sections_[i];
     }
 
     // The first line of that name in the section, or null.
     const Entry* findKey(const Section& section, std::string_view name) const {
-        const auto index = static_cast<std::uint32_t>(&section - sections_.data());
-        const auto it = keyIndex_.find(KeyRef{index, name});
-        return it == keyIndex_.end() ? nullptr : &entries_[it->second];
+        const auto s = static_cast<std::uint32_t>(&section - sections_.data());
+        const std::uint32_t i = keyIndex_.find(keyHash(nameHash(name), s), [&](std::uint32_t e) {
+            return entries_[e].section == s && sameName(entries_[e].name, name);
+        });
+        return i == FirstOfNameIndex::kEmpty ? nullptr : &entries_[i];
     }
 
     const std::vector<Section>& sections() const { return sections_; }
@@ -162,19 +221,12 @@ class ParsedProfile {
     std::string bytes_;
     std::vector<Section> sections_;
     std::vector<Entry> entries_;
-    std::unordered_map<std::string_view, std::uint32_t, NameHash, NameEqual> sectionIndex_;
-    std::unordered_map<KeyRef, std::uint32_t, KeyHash, KeyEqual> keyIndex_;
-    bool inSection_ = false;
+    FirstOfNameIndex sectionIndex_;
+    FirstOfNameIndex keyIndex_;
 };
 
 void ParsedProfile::parse() {
     const std::string_view text = bytes_;
-    // A rough line count keeps the tables from rehashing over and over on a large file.
-    std::size_t lines = 0;
-    for (char c : text) lines += (c == '\n' || c == '\r');
-    entries_.reserve(lines / 2 + 1);
-    keyIndex_.reserve(lines / 2 + 1);
-
     std::size_t pos = 0;
     while (pos < text.size()) {
         // CR LF, a lone LF and a lone CR all end a line; the empty line between CR and LF is
@@ -211,19 +263,18 @@ void ParsedProfile::parseLine(std::string_view line) {
                 break;
             }
         }
-        const auto index = static_cast<std::uint32_t>(sections_.size());
-        const auto first = static_cast<std::uint32_t>(entries_.size());
-        const std::string_view name = trimFileBlanks(line.substr(start, close - start));
-        sections_.push_back(Section{name, first, first});
-        // Sections of the same name are not merged: lookups see the first one only.
-        sectionIndex_.try_emplace(name, index);
-        inSection_ = true;
+        Section section;
+        section.name = trimFileBlanks(line.substr(start, close - start));
+        section.hash = mix(nameHash(section.name));
+        section.firstEntry = section.endEntry = static_cast<std::uint32_t>(entries_.size());
+        // Sections of the same name are not merged: the index keeps the first one for lookups.
+        sections_.push_back(section);
         return;
     }
     // A comment only when ";" is the first non-blank character; "#" is never one.
     if (line[i] == ';') return;
     // Lines before the first section cannot be reached by any lookup.
-    if (!inSection_) return;
+    if (sections_.empty()) return;
 
     const std::string_view rest = line.substr(i);
     Entry entry;
@@ -242,14 +293,13 @@ void ParsedProfile::parseLine(std::string_view line) {
         entry.value = value;
         entry.hasValue = true;
     }
-    const auto sectionIndex = static_cast<std::uint32_t>(sections_.size() - 1);
-    const auto entryIndex = static_cast<std::uint32_t>(entries_.size());
+    entry.section = static_cast<std::uint32_t>(sections_.size() - 1);
+    entry.hash = keyHash(nameHash(entry.name), entry.section);
     entries_.push_back(entry);
-    sections_.back().endEntry = entryIndex + 1;
+    sections_.back().endEntry = static_cast<std::uint32_t>(entries_.size());
     // The first line of a name answers lookups; later ones only show in the key list. Unsettled
     // on the platform: whether a line without "=" hides a later "name=value". We let it, as the
     // platform keeps such a line as a key without a value.
-    keyIndex_.try_emplace(KeyRef{sectionIndex, entry.name}, entryIndex);
 }
 
 // --- the cache of parsed files -------------------------------------------------------------
