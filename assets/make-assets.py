@@ -376,13 +376,19 @@ def make_big_buttons():
     for ident, text in BIG_BUTTONS:
         icon = draw4(ident, 32, 32, BIG_ICONS[ident])
         x = (BIG_VISIBLE - 32) // 2
+        pngs = []
         for suffix, colour in (("", (0, 0, 0)), ("_hover", (230, 0, 0))):
             args = caption(
                 [bg, icon, "-geometry", "+%d+2" % x, "-composite"], text, colour, 35, shift
             )
-            png = tmp(ident + suffix + "_full.png")
-            convert(*args, png)
-            to_gif(png, out("buttons/%s%s.gif" % (ident, suffix)))
+            pngs.append(tmp(ident + suffix + "_full.png"))
+            convert(*args, pngs[-1])
+        # One palette for both states, so the drawing is pixel-identical in the two and
+        # only the caption changes colour.
+        both = tmp(ident + "_both.gif")
+        convert(pngs[0], pngs[1], "+append", "+dither", "-colors", "256", both)
+        for i, suffix in enumerate(("", "_hover")):
+            convert(both, "-crop", "58x50+%d+0" % (58 * i), "+repage", out("buttons/%s%s.gif" % (ident, suffix)))
 
 
 # ---------------------------------------------------------------------------------------
@@ -649,10 +655,19 @@ def make_preview(path):
         for n in sorted(names):
             if n.endswith((".gif", ".png")) and not n.startswith("defaultListImages"):
                 pics.append(os.path.join(root, n))
+    big = []
+    for p in pics:
+        if p.endswith("stripBackground.gif"):
+            continue
+        b = tmp("sheet_%d.png" % len(big))
+        convert(p + "[0]", "-filter", "Point", "-resize", "200%", "-set", "label", os.path.relpath(p, HERE), b)
+        big.append(b)
+    tiles = tmp("sheet_tiles.png")
+    run("montage", "-background", "rgb(200,200,200)", "-font", FONT, "-pointsize", "11", *big,
+        "-geometry", "+6+6", "-tile", "8x", tiles)
     sheet = path
-    run("montage", "-background", "rgb(200,200,200)", "-font", FONT, "-pointsize", "10",
-        "-label", "%t", *[p + "[0]" for p in pics], "-filter", "Point", "-resize", "200%>",
-        "-geometry", "+6+6", "-tile", "8x", sheet)
+    convert(tiles, a_strip := os.path.join(HERE, "panels/stripBackground.gif"), "-background", "rgb(200,200,200)",
+            "-gravity", "West", "-append", sheet)
     # Mock-up at 800x600 with the settled rectangles of the layout.
     W, H = 800, 600
     a = lambda rel: os.path.join(HERE, rel)
