@@ -484,7 +484,8 @@ def make_search_button():
 # Title strip objects: RGBA PNGs, transparent around the shapes.
 
 def png32(src, dst):
-    convert(src, "-define", "png:color-type=6", "-depth", "8", "PNG32:" + dst)
+    # -strip drops the time stamps, so running the script again changes no file.
+    convert(src, "-strip", "-define", "png:color-type=6", "-depth", "8", "PNG32:" + dst)
 
 
 def window_button_glyph(kind, colour):
