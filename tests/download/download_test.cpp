@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -39,7 +41,12 @@ std::vector<std::string> folderEntries(const std::filesystem::path& folder) {
 
 class DownloadTest : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { site = new test::DemoSiteProcess(); }
+    static void SetUpTestSuite() {
+        // Downloads honour the environment's proxy; the loopback site must be reached directly.
+        setenv("no_proxy", "127.0.0.1,localhost", 1);
+        setenv("NO_PROXY", "127.0.0.1,localhost", 1);
+        site = new test::DemoSiteProcess();
+    }
     static void TearDownTestSuite() {
         delete site;
         site = nullptr;
