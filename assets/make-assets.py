@@ -611,12 +611,14 @@ def make_tree_images():
 # Click sound
 
 def make_click_sound():
-    """A short plucked tick that has decayed to silence well before the end, padded with
-    silence and cut to the exact sample count; sox writes the plain 44-byte header."""
+    """A short tick that has decayed to silence well before the end, padded with silence
+    and cut to the exact sample count; sox writes the plain 44-byte header."""
     raw = tmp("click.wav")
     run("sox", "-r", SOUND_RATE, "-c", "1", "-n", "-D", "-r", SOUND_RATE, "-c", "1", "-b", "16", raw,
-        "synth", "0.09", "pluck", "1568", "synth", "0.09", "sine", "amod", "2093",
-        "fade", "q", "0.001", "0.09", "0.085", "highpass", "300", "gain", "-n", "-4",
+        # A 1400 Hz tone under an exponentially falling envelope (gone within ~40 ms),
+        # with a soft sub-millisecond attack so the start does not pop.
+        "synth", "0.08", "sine", "1400", "synth", "0.08", "exp", "amod", "12.5", "0", "0", "1", "50",
+        "fade", "h", "0.0008", "0.08", "0.02", "gain", "-n", "-3",
         "pad", "0", "0.7", "trim", "0", "%ds" % SOUND_SAMPLES)
     with open(raw, "rb") as f:
         data = f.read()
