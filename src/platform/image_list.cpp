@@ -164,11 +164,19 @@ std::optional<ImageList> ImageList::read(std::string_view stream) {
     std::array<std::int16_t, 4> overlays{};
     for (auto& o : overlays) o = static_cast<std::int16_t>(in.u16());
 
-    auto list = create(cx, cy, flags, 0, grow);
-    if (!list) return std::nullopt;
     // The header's counts are taken as they are; a count beyond the capacity would name images
     // that have no pixels, so such a stream does not read.
     if (count > capacity) return std::nullopt;
+    // Nothing is allocated before the stream is known to hold every pixel the header calls for:
+    // a header alone may ask for gigabytes.
+    const std::size_t rows =
+        static_cast<std::size_t>((capacity + 3) / 4) * static_cast<std::size_t>(cy);
+    std::size_t needed =
+        (kFileHeaderSize + kInfoHeaderSize) + strideOf(4 * cx, flags & 0xFE) * rows;
+    if (flags & kMask) needed += kFileHeaderSize + kInfoHeaderSize + 8 + strideOf(4 * cx, 1) * rows;
+    if (!in.has(needed)) return std::nullopt;
+    auto list = create(cx, cy, flags, 0, grow);
+    if (!list) return std::nullopt;
     list->resizeBitmaps(capacity);
     list->count_ = count;
     list->background_ = background;

@@ -135,6 +135,8 @@ TEST(ImageListCodec, RejectsBlobsThatDoNotRead) {
         {"pixels cut short", good.substr(0, maskStart - 1)},
         {"mask missing", good.substr(0, maskStart)},
         {"mask cut short", good.substr(0, good.size() - 1)},
+        // A header asking for a huge bitmap over a few bytes of data.
+        {"huge header", patched(8 + 6, std::string("\xFF\xFF\x04\x00\xFF\xFF\xFF\xFF", 8))},
     };
     for (const auto& r : rows) EXPECT_FALSE(platform::readImageListBlob(r.blob)) << r.what;
     // The mark is written but not checked.
