@@ -13,6 +13,8 @@ ninja -C build -j"$(nproc)" lxtv lxtv_demo_site
 out="$top/out"
 mkdir -p "$out"
 export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---disable-gpu}"
+# The demo site is on loopback: never send it through a proxy from the environment.
+export no_proxy="127.0.0.1,localhost${no_proxy:+,$no_proxy}"
 [ "$(id -u)" -eq 0 ] && export QTWEBENGINE_DISABLE_SANDBOX=1
 
 pids=()

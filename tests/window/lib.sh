@@ -16,6 +16,7 @@ TITLE="LXTV"
 export QTWEBENGINE_DISABLE_SANDBOX=1
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox"
 export ASAN_OPTIONS=detect_leaks=0
+export no_proxy="127.0.0.1,localhost${no_proxy:+,$no_proxy}"
 
 _pids=()
 _cleanup() {
