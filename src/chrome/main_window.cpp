@@ -23,6 +23,11 @@
 #include "toolkit/tree_view.h"
 #include "toolkit/web_view.h"
 
+// The skin's pictures and sound live in a static library; register them before first use.
+static void initSkinResources() {
+    Q_INIT_RESOURCE(assets);
+}
+
 namespace lxtv::chrome {
 namespace {
 
@@ -43,6 +48,7 @@ QImage buttonPicture(const char* id, const char* suffix = "") {
 }  // namespace
 
 MainWindow::MainWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
+    initSkinResources();
     current = this;
 }
 

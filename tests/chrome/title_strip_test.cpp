@@ -1,0 +1,266 @@
+// The title strip on the real window: its six objects, the enter/leave pictures and sounds,
+// the press actions, the drag, and maximizing and restoring.
+
+#include <QApplication>
+
+#include <QMouseEvent>
+#include <atomic>
+#include <thread>
+#include "event_helpers.h"
+
+#include "app/app_state.h"
+#include "build_config.h"
+#include "chrome/main_window.h"
+#include "chrome/title_strip.h"
+#include "toolkit/animation_strip.h"
+#include "toolkit/frame_panel.h"
+#include "toolkit/geometry.h"
+#include "toolkit/picture_button.h"
+#include "toolkit/picture_panel.h"
+#include "window_fixture.h"
+
+using namespace lxtv;
+using test::rectOf;
+using test::showsPicture;
+
+namespace {
+
+struct TitleStrip : test::WindowFixture {
+    toolkit::AnimationStrip* strip() { return window->titleStrip; }
+
+    // A point where the object's picture has a solid pixel and the object is the one hit,
+    // nearest the picture's centre.
+    QPoint centreOf(int id) {
+        const QImage picture = strip()->objectPicture(id);
+        const QPoint origin = strip()->objectPlace(id);
+        const QPoint mid(picture.width() / 2, picture.height() / 2);
+        QPoint best(-1, -1);
+        int bestDistance = 1 << 30;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x) {
+                const int d = (QPoint(x, y) - mid).manhattanLength();
+                if (d < bestDistance && strip()->objectAt(origin + QPoint(x, y)) == id) {
+                    best = origin + QPoint(x, y);
+                    bestDistance = d;
+                }
+            }
+        EXPECT_NE(best, QPoint(-1, -1)) << "object " << id << " has no solid pixel";
+        return best;
+    }
+    void send(QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons held,
+              QPoint global) {
+        QMouseEvent event(type, QPointF(local), QPointF(global), button, held, Qt::NoModifier);
+        QApplication::sendEvent(strip(), &event);
+    }
+    void send(QEvent::Type type, QPoint local, Qt::MouseButton button = Qt::NoButton,
+              Qt::MouseButtons held = Qt::NoButton) {
+        send(type, local, button, held, strip()->mapToGlobal(local));
+    }
+    void hover(QPoint local) { send(QEvent::MouseMove, local); }
+    void click(QPoint local) {
+        send(QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton);
+    }
+    // Somewhere on the strip where no object lies (under the title text's right end).
+    QPoint emptySpot() { return QPoint(400, 60); }
+};
+
+}  // namespace
+
+// Ids 1 to 6 recorded in creation order; the creation places; the first pictures; objects 1
+// to 3 then moved by the layout before the window is shown.
+TEST_F(TitleStrip, BuildsSixObjects) {
+    load();
+    EXPECT_EQ(app::appState().stripObjectIds, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}));
+    const std::vector<QPoint> created = {{770, 7}, {749, 7}, {728, 7}, {5, 6}, {3, 32}, {71, 32}};
+    EXPECT_EQ(placesAtCreation, created);
+    EXPECT_EQ(strip()->objectPlace(1), QPoint(770, 7));
+    EXPECT_EQ(strip()->objectPlace(2), QPoint(748, 7));
+    EXPECT_EQ(strip()->objectPlace(3), QPoint(726, 7));
+    EXPECT_EQ(strip()->objectPlace(4), QPoint(5, 6));
+
+    EXPECT_TRUE(showsPicture(1, "closePicture.png"));
+    EXPECT_TRUE(showsPicture(2, "maximizePicture.png"));
+    EXPECT_TRUE(showsPicture(3, "minimizePicture.png"));
+    EXPECT_TRUE(showsPicture(4, "stripIconPicture.png"));
+    EXPECT_TRUE(showsPicture(5, "messageBoardPicture.png"));
+    EXPECT_TRUE(showsPicture(6, "aboutPicture.png"));
+    EXPECT_EQ(strip()->objectPicture(1).size(), QSize(21, 20));
+    EXPECT_EQ(strip()->objectPicture(5).size(), QSize(60, 50));
+}
+
+// Hover pictures come and go with the pointer; objects 5 and 6 play the sound on entering and
+// on leaving, objects 1 to 3 never; object 4 reacts to nothing.
+TEST_F(TitleStrip, EnterAndLeavePicturesAndSounds) {
+    load();
+    struct Row {
+        int id;
+        const char* hover;
+        const char* normal;
+        int soundsPerPass;
+    } rows[] = {
+        {1, "closeHoverPicture.png", "closePicture.png", 0},
+        {2, "maximizeHoverPicture.png", "maximizePicture.png", 0},
+        {3, "minimizeHoverPicture.png", "minimizePicture.png", 0},
+        {5, "messageBoardHoverPicture.png", "messageBoardPicture.png", 2},
+        {6, "aboutHoverPicture.png", "aboutPicture.png", 2},
+    };
+    for (const auto& r : rows) {
+        sounds = 0;
+        hover(emptySpot());
+        hover(centreOf(r.id));
+        EXPECT_TRUE(showsPicture(r.id, r.hover)) << r.id;
+        hover(emptySpot());
+        EXPECT_TRUE(showsPicture(r.id, r.normal)) << r.id;
+        EXPECT_EQ(sounds, r.soundsPerPass) << r.id;
+    }
+    // Straight from object 1 onto object 2: 1 gets its picture back, 2 its hover picture.
+    hover(centreOf(1));
+    hover(centreOf(2));
+    EXPECT_TRUE(showsPicture(1, "closePicture.png"));
+    EXPECT_TRUE(showsPicture(2, "maximizeHoverPicture.png"));
+
+    sounds = 0;
+    hover(centreOf(4));
+    hover(emptySpot());
+    EXPECT_TRUE(showsPicture(4, "stripIconPicture.png"));
+    EXPECT_EQ(sounds, 0);
+}
+
+// In the normal state a press starts the drag and the pressed object's action waits for the
+// release: object 3 minimizes (with the sound) only then.
+TEST_F(TitleStrip, NormalStateActionFollowsTheRelease) {
+    load();
+    const QPoint at = centreOf(3);
+    send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(window->placement(), 0);
+    EXPECT_EQ(sounds, 0);
+    send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(window->placement(), 2);
+    EXPECT_EQ(sounds, 1);
+}
+
+// Objects 5 and 6 open the two outside pages without a sound; object 4 and the bare strip do
+// nothing but the drag.
+TEST_F(TitleStrip, PagesAndInertObjects) {
+    load();
+    click(centreOf(5));
+    click(centreOf(6));
+    click(centreOf(4));
+    click(emptySpot());
+    EXPECT_EQ(opened, (std::vector<std::string>{config::messageBoardPage, config::articlePage}));
+    EXPECT_EQ(sounds, 0);
+    EXPECT_EQ(rectOf(window.get()), QRect(240, 212, 800, 600));
+    EXPECT_TRUE(exits.empty());
+}
+
+// Object 1: the sound, the window closed, the program ended with 0.
+TEST_F(TitleStrip, CloseObjectEndsTheProgram) {
+    load();
+    click(centreOf(1));
+    EXPECT_EQ(sounds, 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(exits, std::vector<int>{0});
+}
+
+// A drag on the strip moves the window with the pointer; the layout stays settled; a drag that
+// started on an object ends with the object's action.
+TEST_F(TitleStrip, DragMovesTheWindow) {
+    load();
+    const QPoint start = emptySpot();
+    const QPoint g = strip()->mapToGlobal(start);
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton, g);
+    send(QEvent::MouseMove, start, Qt::NoButton, Qt::LeftButton, g + QPoint(30, 20));
+    send(QEvent::MouseMove, start, Qt::NoButton, Qt::LeftButton, g + QPoint(-50, 10));
+    send(QEvent::MouseButtonRelease, start, Qt::LeftButton, Qt::NoButton, g + QPoint(-60, 15));
+    EXPECT_EQ(rectOf(window.get()), QRect(180, 227, 800, 600));
+    EXPECT_EQ(toolkit::width(window->titleStrip), 792);
+    EXPECT_EQ(strip()->objectPlace(1), QPoint(770, 7));
+
+    // Moving afterwards without the button moves nothing.
+    send(QEvent::MouseMove, start, Qt::NoButton, Qt::NoButton, g);
+    EXPECT_EQ(rectOf(window.get()).topLeft(), QPoint(180, 227));
+
+    const QPoint onClose = centreOf(1);
+    const QPoint g1 = strip()->mapToGlobal(onClose);
+    send(QEvent::MouseButtonPress, onClose, Qt::LeftButton, Qt::LeftButton, g1);
+    send(QEvent::MouseMove, onClose, Qt::NoButton, Qt::LeftButton, g1 + QPoint(5, 5));
+    EXPECT_TRUE(exits.empty());
+    send(QEvent::MouseButtonRelease, onClose, Qt::LeftButton, Qt::NoButton, g1 + QPoint(5, 5));
+    EXPECT_EQ(exits, std::vector<int>{0});
+}
+
+// Object 2 maximizes and restores. Its hover picture stays through the press; after the pointer
+// leaves, the normal picture of the new state shows. Maximized, the strip does not drag and
+// the action follows the press at once.
+TEST_F(TitleStrip, ToggleMaximizedBothWays) {
+    load();
+    hover(centreOf(2));
+    EXPECT_TRUE(showsPicture(2, "maximizeHoverPicture.png"));
+    click(centreOf(2));
+    EXPECT_EQ(app::appState().isMaximized, 1);
+    EXPECT_EQ(rectOf(window.get()), QRect(0, 0, screenWidth, screenHeight - 28));
+    EXPECT_EQ(sounds, 1);
+    // The layout followed the new size.
+    EXPECT_EQ(rectOf(window->browserFrame).size(),
+              QSize(screenWidth - 145, screenHeight - 28 - 139));
+    EXPECT_EQ(rectOf(window->searchButton).left(), screenWidth - 188);
+    EXPECT_EQ(strip()->objectPlace(2), QPoint(screenWidth - 52, 7));
+
+    // The press landed where the object was; it has moved with the layout since.
+    EXPECT_TRUE(showsPicture(2, "maximizeHoverPicture.png"));
+    hover(emptySpot());
+    EXPECT_TRUE(showsPicture(2, "restorePicture.png"));
+    hover(centreOf(2));
+    EXPECT_TRUE(showsPicture(2, "restoreHoverPicture.png"));
+
+    // Maximized: no drag.
+    const QPoint g = strip()->mapToGlobal(emptySpot());
+    send(QEvent::MouseButtonPress, emptySpot(), Qt::LeftButton, Qt::LeftButton, g);
+    send(QEvent::MouseMove, emptySpot(), Qt::NoButton, Qt::LeftButton, g + QPoint(40, 40));
+    send(QEvent::MouseButtonRelease, emptySpot(), Qt::LeftButton, Qt::NoButton, g + QPoint(40, 40));
+    EXPECT_EQ(rectOf(window.get()).topLeft(), QPoint(0, 0));
+
+    // Maximized: the press alone restores.
+    hover(centreOf(2));
+    send(QEvent::MouseButtonPress, centreOf(2), Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(app::appState().isMaximized, 0);
+    EXPECT_EQ(rectOf(window.get()), QRect(240, 212, 800, 600));
+    EXPECT_EQ(sounds, 2);
+    send(QEvent::MouseButtonRelease, centreOf(2), Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(app::appState().isMaximized, 0);
+    EXPECT_TRUE(showsPicture(2, "restoreHoverPicture.png"));
+    hover(emptySpot());
+    EXPECT_TRUE(showsPicture(2, "maximizePicture.png"));
+    EXPECT_EQ(rectOf(window->searchFrame).left(), 428);
+}
+
+// A quick double click on object 2 maximizes once: the second press is a double click.
+TEST_F(TitleStrip, DoubleClickMaximizesOnce) {
+    load();
+    const QPoint at = centreOf(2);
+    click(at);
+    send(QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(app::appState().isMaximized, 1);
+    EXPECT_EQ(sounds, 1);
+}
+
+// The catalogue worker may ask for the maximized window: the window operations run on the
+// window thread while the worker waits, and the result is the same.
+TEST_F(TitleStrip, ToggleFromAWorkerThread) {
+    load();
+    std::atomic<bool> done{false};
+    std::thread worker([&done] {
+        chrome::toggleMaximized();
+        done = true;
+    });
+    EXPECT_TRUE(lxtv::test::waitFor([&done] { return done.load(); }, 5000));
+    worker.join();
+    EXPECT_EQ(app::appState().isMaximized, 1);
+    EXPECT_EQ(rectOf(window.get()), QRect(0, 0, screenWidth, screenHeight - 28));
+    EXPECT_EQ(rectOf(window->bottomBar), QRect(4, screenHeight - 28 - 24, screenWidth - 8, 24));
+    EXPECT_EQ(sounds, 1);
+    // Object 2 keeps its picture until the pointer next enters and leaves it.
+    EXPECT_TRUE(showsPicture(2, "maximizePicture.png"));
+}

@@ -1,0 +1,221 @@
+// Behaviour of the simple widget kinds: geometry properties, picture buttons, panels, the edit
+// box's byte limit.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+
+#include "event_helpers.h"
+#include "support/test_support.h"
+#include "toolkit/edit_box.h"
+#include "toolkit/geometry.h"
+#include "toolkit/picture_button.h"
+#include "toolkit/picture_panel.h"
+#include "toolkit/transparent_label.h"
+
+using namespace lxtv::toolkit;
+
+namespace {
+
+QImage solid(int w, int h, QColor colour) {
+    QImage image(w, h, QImage::Format_ARGB32);
+    image.fill(colour);
+    return image;
+}
+
+void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
+               Qt::MouseButtons held) {
+    QMouseEvent event(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, held,
+                      Qt::NoModifier);
+    QApplication::sendEvent(w, &event);
+}
+
+}  // namespace
+
+// Written values are truncated toward zero, then clamped (sizes 0..32627, places +-32627).
+TEST(Geometry, WritesTruncateAndClamp) {
+    QWidget parent;
+    QWidget child(&parent);
+    child.setGeometry(10, 20, 30, 40);
+    struct Row {
+        double value;
+        int size;
+        int place;
+    } rows[] = {
+        {12.9, 12, 12},        {-12.9, 0, -12},     {-0.5, 0, 0},
+        {40000, 32627, 32627}, {-40000, 0, -32627}, {32627.99, 32627, 32627},
+    };
+    for (const auto& r : rows) {
+        setWidth(&child, r.value);
+        setHeight(&child, r.value);
+        setLeft(&child, r.value);
+        setTop(&child, r.value);
+        EXPECT_EQ(width(&child), r.size) << r.value;
+        EXPECT_EQ(height(&child), r.size) << r.value;
+        EXPECT_EQ(left(&child), r.place) << r.value;
+        EXPECT_EQ(top(&child), r.place) << r.value;
+    }
+}
+
+// A hidden control keeps and reports the values written to it.
+TEST(Geometry, HiddenControlReadsBackItsValues) {
+    QWidget parent;
+    QWidget hidden(&parent);
+    hidden.hide();
+    hidden.setGeometry(774, 7, 21, 20);
+    setLeft(&hidden, 5);
+    EXPECT_EQ(left(&hidden), 5);
+    EXPECT_EQ(top(&hidden), 7);
+    EXPECT_EQ(width(&hidden), 21);
+}
+
+// Hover, press and normal pictures; a state with no picture of its own shows the normal one.
+TEST(PictureButton, ShowsThePictureOfItsState) {
+    QWidget parent;
+    PictureButton button(&parent);
+    button.setGeometry(0, 0, 20, 20);
+    const QImage normal = solid(20, 20, Qt::blue), hover = solid(20, 20, Qt::red),
+                 pressed = solid(20, 20, Qt::green);
+    button.setNormalPicture(normal);
+    button.setHoverPicture(hover);
+    parent.show();
+
+    EXPECT_EQ(button.currentPicture(), normal);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(&button, &enter);
+    EXPECT_EQ(button.currentPicture(), hover);
+    // No pressed picture yet: the pressed state shows the normal one.
+    sendMouse(&button, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(button.state(), PictureButton::State::Pressed);
+    EXPECT_EQ(button.currentPicture(), normal);
+    button.setPressedPicture(pressed);
+    EXPECT_EQ(button.currentPicture(), pressed);
+    // Dragged off while held: no longer pressed.
+    sendMouse(&button, QEvent::MouseMove, {50, 5}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(button.currentPicture(), normal);
+    sendMouse(&button, QEvent::MouseMove, {6, 6}, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(button.currentPicture(), pressed);
+
+    button.setEnabled(false);
+    EXPECT_EQ(button.currentPicture(), normal);  // no disabled picture
+    button.setDisabledPicture(hover);
+    EXPECT_EQ(button.currentPicture(), hover);
+}
+
+// clicked comes with a release over the button only, and only after a press on it.
+TEST(PictureButton, ClickedOnReleaseOverTheButton) {
+    QWidget parent;
+    PictureButton button(&parent);
+    button.setGeometry(0, 0, 20, 20);
+    parent.show();
+    int clicks = 0;
+    QObject::connect(&button, &PictureButton::clicked, [&clicks] { ++clicks; });
+
+    sendMouse(&button, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(clicks, 0);
+    sendMouse(&button, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(clicks, 1);
+
+    sendMouse(&button, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(&button, QEvent::MouseButtonRelease, {30, 5}, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(clicks, 1);
+
+    sendMouse(&button, QEvent::MouseButtonRelease, {5, 5}, Qt::LeftButton, Qt::NoButton);
+    sendMouse(&button, QEvent::MouseButtonPress, {5, 5}, Qt::RightButton, Qt::RightButton);
+    sendMouse(&button, QEvent::MouseButtonRelease, {5, 5}, Qt::RightButton, Qt::NoButton);
+    EXPECT_EQ(clicks, 1);
+}
+
+// With a transparent colour the button's shape is the picture's other pixels, clipped to the
+// button; without one it is the whole rectangle.
+TEST(PictureButton, TransparentColourCutsTheShape) {
+    QWidget parent;
+    PictureButton button(&parent);
+    button.setGeometry(0, 0, 25, 25);
+    QImage picture = solid(26, 26, Qt::white);
+    for (int y = 10; y < 16; ++y)
+        for (int x = 20; x < 26; ++x) picture.setPixel(x, y, qRgb(0, 0, 128));
+    button.setNormalPicture(picture);
+    EXPECT_TRUE(button.mask().isEmpty());
+
+    button.setTransparentColor(QColor(Qt::white));
+    const QRegion shape = button.mask();
+    EXPECT_EQ(shape.boundingRect(), QRect(20, 10, 5, 6));  // the 26th column is clipped
+    EXPECT_FALSE(shape.contains(QPoint(0, 0)));
+
+    // A hover picture changes the shape while hovered.
+    button.setHoverPicture(solid(26, 26, Qt::black));
+    QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+    QApplication::sendEvent(&button, &enter);
+    EXPECT_EQ(button.mask().boundingRect(), QRect(0, 0, 25, 25));
+
+    button.setTransparentColor(std::nullopt);
+    EXPECT_TRUE(button.mask().isEmpty());
+}
+
+// Mode 0 natural size at the corner, 1 stretched, 2 scaled down to fit and centred (never up).
+TEST(PicturePanel, DisplayModes) {
+    PicturePanel panel(nullptr);
+    panel.resize(100, 50);
+    panel.setPicture(solid(40, 20, Qt::red));
+    struct Row {
+        int mode;
+        QSize picture;
+        QRect expected;
+    } rows[] = {
+        {0, {40, 20}, {0, 0, 40, 20}},   {1, {40, 20}, {0, 0, 100, 50}},
+        {2, {40, 20}, {30, 15, 40, 20}}, {2, {200, 50}, {0, 12, 100, 25}},
+        {2, {50, 100}, {37, 0, 25, 50}},
+    };
+    for (const auto& r : rows) {
+        panel.setPicture(solid(r.picture.width(), r.picture.height(), Qt::red));
+        panel.setDisplayMode(r.mode);
+        EXPECT_EQ(panel.pictureRect(), r.expected) << r.mode;
+    }
+    panel.setPicture(QImage());
+    EXPECT_TRUE(panel.pictureRect().isEmpty());
+}
+
+TEST(TransparentLabel, KeepsTextInBothEncodings) {
+    TransparentLabel label(nullptr);
+    label.setAnsiText(lxtv::test::gbk("电影 & 电视"));
+    EXPECT_EQ(label.text(), QString::fromUtf8("电影 & 电视"));
+    EXPECT_EQ(label.ansiText(), lxtv::test::gbk("电影 & 电视"));
+}
+
+// The limit counts code page 936 bytes: 40 ASCII characters or 20 Chinese ones, for typing and
+// for pasting (a paste is cut to what fits).
+TEST(EditBox, FortyByteLimitForTypingAndPasting) {
+    QWidget parent;
+    EditBox edit(&parent);
+    parent.show();
+
+    lxtv::test::typeText(&edit, QString(45, QLatin1Char('a')));
+    EXPECT_EQ(edit.text(), std::string(40, 'a'));
+
+    edit.clear();
+    lxtv::test::typeText(&edit, QString::fromUtf8("一二三四五六七八九十一二三四五六七八九十一二"));
+    EXPECT_EQ(edit.QLineEdit::text(),
+              QString::fromUtf8("一二三四五六七八九十一二三四五六七八九十"));
+    EXPECT_EQ(edit.text().size(), 40u);
+
+    // 39 bytes leave no room for a two-byte character, but room for one more ASCII byte.
+    edit.clear();
+    edit.insert(QString(39, QLatin1Char('x')));
+    lxtv::test::typeText(&edit, QString::fromUtf8("中"));
+    EXPECT_EQ(edit.text().size(), 39u);
+    lxtv::test::typeText(&edit, QStringLiteral("yz"));
+    EXPECT_EQ(edit.text(), std::string(39, 'x') + "y");
+
+    // A paste in the middle is cut so the text still fits; what was there stays.
+    edit.clear();
+    edit.insert(QStringLiteral("abcdef"));
+    edit.setCursorPosition(3);
+    edit.insert(QString::fromUtf8("电视电视电视电视电视电视电视电视电视电视电视"));
+    EXPECT_EQ(edit.text().size(), 40u);
+    EXPECT_EQ(edit.QLineEdit::text(), QStringLiteral("abc") +
+                                          QString::fromUtf8("电视电视电视电视电视电视电视电视电") +
+                                          QStringLiteral("def"));
+    EXPECT_EQ(edit.text(), lxtv::test::gbk("abc电视电视电视电视电视电视电视电视电def"));
+}
