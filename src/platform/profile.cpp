@@ -434,7 +434,7 @@ std::size_t copyText(std::string_view text, char* buffer, std::size_t size) {
     if (buffer == nullptr || size == 0) return 0;
     std::size_t n = text.size();
     if (n > size - 1) n = characterBoundary(text, size - 1);
-    std::memcpy(buffer, text.data(), n);
+    if (n > 0) std::memcpy(buffer, text.data(), n);
     buffer[n] = '\0';
     return n;
 }
@@ -470,7 +470,7 @@ std::size_t copyList(const std::vector<std::string_view>& names, char* buffer, s
             continue;
         }
         const std::size_t piece = characterBoundary(name, limit - pos);
-        std::memcpy(buffer + pos, name.data(), piece);
+        if (piece > 0) std::memcpy(buffer + pos, name.data(), piece);
         pos += piece;
         break;
     }

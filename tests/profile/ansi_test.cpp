@@ -18,12 +18,19 @@ TEST(Ansi, CharNextAndLeadBytes) {
         std::size_t next;
     };
     const Row table[] = {
-        {""sv, 0, 0},         {"\0a"sv, 0, 1},       {"a"sv, 0, 1},        {"\xD6\xD0x"sv, 0, 2},
+        {""sv, 0, 0},
+        {"\0a"sv, 0, 1},
+        {"a"sv, 0, 1},
+        {"\xD6\xD0x"sv, 0, 2},
         {"\xD6\0"sv, 0, 1},  // a lead byte before a zero byte stands alone
         {"\xD6"sv, 0, 1},    // and so does one at the end of the text
-        {"\x80\x61"sv, 0, 1}, {"\xFF\x61"sv, 0, 1},  {"\x81\x20"sv, 0, 2},  // the trail byte's
-                                                                            // value is not checked
-        {"\x81\x5D"sv, 0, 2}, {"a\x81\x5D"sv, 1, 3}, {"ab"sv, 5, 2},        // past the end: the end
+        {"\x80\x61"sv, 0, 1},
+        {"\xFF\x61"sv, 0, 1},
+        {"\x81\x20"sv, 0, 2},  // the trail byte's
+                               // value is not checked
+        {"\x81\x5D"sv, 0, 2},
+        {"a\x81\x5D"sv, 1, 3},
+        {"ab"sv, 5, 2},  // past the end: the end
     };
     for (const auto& row : table)
         EXPECT_EQ(platform::charNext(row.text, row.pos), row.next)
