@@ -293,13 +293,13 @@ void ParsedProfile::parseLine(std::string_view line) {
         entry.value = value;
         entry.hasValue = true;
     }
+    // The first line of a name answers lookups; later ones only show in the key list. Unsettled
+    // on the platform: whether a line without "=" hides a later "name=value". We let it, as the
+    // platform keeps such a line as a key without a value.
     entry.section = static_cast<std::uint32_t>(sections_.size() - 1);
     entry.hash = keyHash(nameHash(entry.name), entry.section);
     entries_.push_back(entry);
     sections_.back().endEntry = static_cast<std::uint32_t>(entries_.size());
-    // The first line of a name answers lookups; later ones only show in the key list. Unsettled
-    // on the platform: whether a line without "=" hides a later "name=value". We let it, as the
-    // platform keeps such a line as a key without a value.
 }
 
 // --- the cache of parsed files -------------------------------------------------------------
