@@ -186,6 +186,9 @@ void serveFile(const std::string& rel, httplib::Response& res) {
     if (rel.empty() || rel.find("..") != std::string::npos || rel[0] == '/') return notFound(res);
     std::string body;
     if (!readFile(root + "/" + rel, body)) return notFound(res);
+    // Pages are fetched anew on every visit, history steps included, so the request log shows
+    // each page the client shows.
+    if (rel.ends_with(".html")) res.set_header("Cache-Control", "no-store");
     res.set_content(body, contentType(rel).c_str());
 }
 
@@ -419,6 +422,7 @@ int main(int argc, char** argv) {
         replace("{{KEYWORD_GBK}}", htmlEscape(toUtf8(bytes, "GBK")));
         replace("{{KEYWORD_UTF8}}", htmlEscape(toUtf8(bytes, "UTF-8")));
         replace("{{KEYWORD_HEX}}", hexBytes(bytes));
+        res.set_header("Cache-Control", "no-store");
         res.set_content(page, "text/html; charset=utf-8");
     });
     server.Get(

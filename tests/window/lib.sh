@@ -31,12 +31,16 @@ fail() {
   exit 1
 }
 
-# The demo site on the port the client is built for.
+# The demo site on the port the client is built for. The port file appears only once this
+# server listens, so a server of someone else's on the port is never mistaken for ours.
 start_site() {
-  "$SITE_BIN" --root "$SITE_ROOT" --port 8168 --log "$SITE_LOG" "$@" &
-  _pids+=($!)
+  rm -f "$OUT/site.port"
+  "$SITE_BIN" --root "$SITE_ROOT" --port 8168 --log "$SITE_LOG" --port-file "$OUT/site.port" "$@" &
+  local pid=$!
+  _pids+=($pid)
   for _ in $(seq 100); do
-    (exec 3<>/dev/tcp/127.0.0.1/8168) 2>/dev/null && return 0
+    [ -s "$OUT/site.port" ] && return 0
+    kill -0 "$pid" 2>/dev/null || fail "demo site did not start (is port 8168 taken?)"
     sleep 0.05
   done
   fail "demo site did not start"
