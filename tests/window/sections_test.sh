@@ -28,7 +28,8 @@ chmod +x "$OUT/bin/xdg-open"
 export PATH="$OUT/bin:$PATH"
 rm -f "$(dirname "$LXTV_BIN")/QvodInstall.exe"
 start_client
-wait_for_request '^GET /LXTV\.ini'
+wait_for_request '^GET /LXTV\.ini' 30
+wait_for_request '^GET /style\.css' 30
 sleep 2
 shot sections-start
 
@@ -40,7 +41,7 @@ expect_page() {
   local x=$1 y=$2 target=$3 name=$4 from
   from=$(log_lines)
   click_at "$x" "$y" 0.1
-  for _ in $(seq 100); do
+  for _ in $(seq 200); do
     pages_after "$from" | grep -qxF "GET $target" && break
     sleep 0.1
   done
