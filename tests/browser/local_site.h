@@ -2,7 +2,7 @@
 
 // A tiny HTTP server on 127.0.0.1 for the browser tests: it records each request line and
 // answers every path with a small uncached page, except paths under "/hold", which it never
-// answers (a load that stays in progress).
+// answers (a load that stays in progress), and "/alert...", whose page shows a script dialog.
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -57,7 +57,10 @@ class LocalSite : public QObject {
         }
         requests_.append(target);
         if (target.startsWith("/hold")) return;
-        const QByteArray body = "<html><body>" +
+        // "/alert..." pages raise a script dialog as they load.
+        const QByteArray script =
+            target.startsWith("/alert") ? "<script>alert('hello')</script>" : "";
+        const QByteArray body = "<html><body>" + script +
                                 QString::fromLatin1(target).toHtmlEscaped().toUtf8() +
                                 "</body></html>";
         socket->write(

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QList>
+#include <QMessageBox>
+#include <QTimer>
 #include <QUrl>
 #include <QWebEngineHistory>
 
@@ -117,6 +120,22 @@ TEST_F(ViewFixture, HistoryButtons) {
     view.refresh();
     ASSERT_TRUE(waitUntil([&] { return site.count("/b.html") == loadsOfB + 1; }));
     EXPECT_EQ(view.address(), site.baseBytes() + "/b.html");  // history moves leave the address
+}
+
+// The pages' own dialogs are shown, not swallowed.
+TEST_F(ViewFixture, ScriptDialogsAreShown) {
+    QString shown;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    closer.start(50);
+    view.setAddress(site.baseBytes() + "/alert.html");
+    EXPECT_TRUE(waitUntil([&] { return !shown.isEmpty(); }));
+    EXPECT_EQ(shown, QStringLiteral("hello"));
 }
 
 // An address of another application's scheme goes to the desktop's handler for that scheme,
