@@ -6,9 +6,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineUrlScheme>
 
-#include "platform/desktop.h"
-
 #include "platform/ansi.h"
+#include "platform/desktop.h"
 
 namespace lxtv::toolkit {
 namespace {
@@ -16,7 +15,7 @@ namespace {
 // Reports each main-frame navigation to the view, then lets the engine carry on as it would.
 class ReportingPage : public QWebEnginePage {
   public:
-    ReportingPage(WebView* view) : QWebEnginePage(view), view_(view) {}
+    explicit ReportingPage(WebView* view) : QWebEnginePage(view), view_(view) {}
 
   protected:
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
