@@ -28,7 +28,7 @@ shot startup
 
 # Esc on the tree (which does not take the key) closes the window and ends the program.
 click_at 60 200
-xdotool key --window "$WID" Escape
+xdotool key Escape
 for _ in $(seq 50); do kill -0 "$CLIENT_PID" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$CLIENT_PID" 2>/dev/null && fail "Esc did not end the program"
 wait "$CLIENT_PID" && rc=0 || rc=$?
