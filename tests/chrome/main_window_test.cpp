@@ -4,7 +4,7 @@
 #include <QApplication>
 
 #include <QFile>
-#include "event_helpers.h"
+#include "support/event_helpers.h"
 
 #include "app/app_state.h"
 #include "browser/site.h"

@@ -6,7 +6,7 @@
 #include <QMouseEvent>
 #include <atomic>
 #include <thread>
-#include "event_helpers.h"
+#include "support/event_helpers.h"
 
 #include "app/app_state.h"
 #include "build_config.h"

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "event_helpers.h"
+#include "support/event_helpers.h"
 
 #include <QApplication>
 #include <QBuffer>

@@ -6,7 +6,7 @@
 #include <QApplication>
 #include <QMouseEvent>
 
-#include "event_helpers.h"
+#include "support/event_helpers.h"
 #include "support/test_support.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/geometry.h"
