@@ -2,15 +2,13 @@
 
 #include <QMetaObject>
 #include <QPointer>
-#include <QString>
+#include <QTimer>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <utility>
-
-#include "platform/ansi.h"
 
 namespace lxtv::catalogue {
 
@@ -22,7 +20,6 @@ struct CarriedOp {
     int value = 0;
     bool bold = false;
     std::string text;
-    QString shown;
     std::function<void(toolkit::TreeView&)> call;
 };
 
@@ -30,9 +27,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A window-thread slice works this long before it lets other events through. Publishing the
-// slice's items to the view comes on top, so keep it well below the longest tolerable stall.
+// A window-thread slice works this long before it lets other events through.
 constexpr auto sliceBudget = std::chrono::milliseconds(6);
+// New top-level rows make the view lay out every shown row again, which grows with the tree;
+// so new items are shown at most this often, unless the builder is waiting for them.
+constexpr auto publishInterval = std::chrono::milliseconds(25);
 // The worker hands its operations over in groups of this many.
 constexpr std::size_t handOverSize = 512;
 
@@ -47,10 +46,15 @@ struct WindowTreeCarrier::Shared {
     bool gone = false;       // the tree has been destroyed
     std::uint64_t issued = 0;
     std::uint64_t applied = 0;
+    bool urgent = false;  // the worker waits: show what is applied as soon as the queue is empty
     // Window thread only.
     QPointer<toolkit::TreeView> tree;
     std::vector<CarriedOp> work;
     std::size_t next = 0;
+    bool bulkOpen = false;          // applied operations not shown yet
+    std::uint64_t unpublished = 0;  // how many
+    bool publishScheduled = false;
+    std::chrono::steady_clock::time_point lastPublish;
 };
 
 namespace {
@@ -61,8 +65,7 @@ void apply(toolkit::TreeView& tree, CarriedOp& op) {
             tree.clearItems();
             break;
         case CarriedOp::Add:
-            tree.addItem(op.index, op.text, op.shown, op.image, op.selectedImage, op.value,
-                         op.bold);
+            tree.addItem(op.index, op.text, op.image, op.selectedImage, op.value, op.bold);
             break;
         case CarriedOp::Expand:
             tree.expandItem(op.index);
@@ -78,8 +81,25 @@ void apply(toolkit::TreeView& tree, CarriedOp& op) {
 
 void post(const std::shared_ptr<WindowTreeCarrier::Shared>& shared, toolkit::TreeView* tree);
 
-// Runs on the window thread: applies operations for one slice, shows them, and comes back
-// through the event queue while more are waiting.
+// Window thread: puts every applied operation on screen and counts it as done.
+void publish(const std::shared_ptr<WindowTreeCarrier::Shared>& shared, toolkit::TreeView* tree) {
+    if (shared->bulkOpen) {
+        tree->endBulk();
+        shared->bulkOpen = false;
+    }
+    shared->lastPublish = Clock::now();
+    {
+        std::lock_guard lock(shared->mutex);
+        shared->applied += shared->unpublished;
+        if (shared->incoming.empty() && shared->next >= shared->work.size()) shared->urgent = false;
+    }
+    shared->unpublished = 0;
+    shared->changed.notify_all();
+}
+
+// Runs on the window thread: applies operations for one slice and comes back through the event
+// queue while more are waiting. The tree stays in bulk mode between slices (the viewer can
+// still select the items shown); what is applied reaches the view at the next publish.
 void drain(const std::shared_ptr<WindowTreeCarrier::Shared>& shared) {
     toolkit::TreeView* tree = shared->tree.data();
     if (tree == nullptr) return;
@@ -96,7 +116,10 @@ void drain(const std::shared_ptr<WindowTreeCarrier::Shared>& shared) {
     }
     const auto deadline = Clock::now() + sliceBudget;
     std::uint64_t done = 0;
-    tree->beginBulk();
+    if (!shared->bulkOpen) {
+        tree->beginBulk();
+        shared->bulkOpen = true;
+    }
     while (shared->next < shared->work.size()) {
         apply(*tree, shared->work[shared->next]);
         shared->work[shared->next] = CarriedOp();
@@ -104,16 +127,27 @@ void drain(const std::shared_ptr<WindowTreeCarrier::Shared>& shared) {
         ++done;
         if ((done & 63) == 0 && Clock::now() >= deadline) break;
     }
-    tree->endBulk();
+    shared->unpublished += done;
 
     bool more;
+    bool urgent;
     {
         std::lock_guard lock(shared->mutex);
-        shared->applied += done;
         more = shared->next < shared->work.size() || !shared->incoming.empty();
         if (!more) shared->scheduled = false;
+        urgent = shared->urgent;
     }
-    shared->changed.notify_all();
+    const auto sinceLast = Clock::now() - shared->lastPublish;
+    if (sinceLast >= publishInterval || (!more && urgent)) {
+        publish(shared, tree);
+    } else if (!more && !shared->publishScheduled) {
+        shared->publishScheduled = true;
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(publishInterval - sinceLast);
+        QTimer::singleShot(wait, tree, [shared] {
+            shared->publishScheduled = false;
+            if (toolkit::TreeView* t = shared->tree.data()) publish(shared, t);
+        });
+    }
     if (more) post(shared, tree);
 }
 
@@ -145,7 +179,14 @@ WindowTreeCarrier::WindowTreeCarrier(toolkit::TreeView* tree)
 }
 
 WindowTreeCarrier::~WindowTreeCarrier() {
+    // The last items are shown without the usual pause.
+    markUrgent();
     handOver();
+}
+
+void WindowTreeCarrier::markUrgent() const {
+    std::lock_guard lock(shared_->mutex);
+    shared_->urgent = true;
 }
 
 void WindowTreeCarrier::push(CarriedOp&& op) {
@@ -198,7 +239,6 @@ int WindowTreeCarrier::addItem(int parentIndex, const std::string& text, int ima
     op.value = value;
     op.bold = bold;
     op.text = text;
-    op.shown = platform::toQString(text);  // converted here, off the window thread
     push(std::move(op));
     return index;
 }
@@ -222,6 +262,7 @@ int WindowTreeCarrier::selectedIndex() const {
 }
 
 void WindowTreeCarrier::waitUntilShown() const {
+    markUrgent();
     handOver();
     std::unique_lock lock(shared_->mutex);
     const std::uint64_t target = shared_->issued;

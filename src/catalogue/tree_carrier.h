@@ -47,6 +47,7 @@ class WindowTreeCarrier : public toolkit::TreeOperations {
   private:
     void push(CarriedOp&& op);
     void handOver() const;
+    void markUrgent() const;
 
     std::shared_ptr<Shared> shared_;
     MemoryTree mirror_;
