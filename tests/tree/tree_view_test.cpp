@@ -165,6 +165,11 @@ TEST_F(ShownTree, CausesOfSelectionChanges) {
     EXPECT_EQ(view.selectedIndex(), 4);
     view.setSelectedIndex(4);
     EXPECT_EQ(causes, (std::vector<int>{0, 1, 1, 2, 2}));
+
+    // Esc is left to the window, which closes on it.
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(view.focusProxy(), &escape);
+    EXPECT_FALSE(escape.isAccepted());
 }
 
 TEST_F(ShownTree, PressesOffTheLabelChangeNothing) {
