@@ -1,6 +1,7 @@
 #include "toolkit/tree_view.h"
 
 #include <QAbstractItemModel>
+#include <QEvent>
 #include <QFont>
 #include <QHeaderView>
 #include <QIcon>
@@ -408,6 +409,17 @@ TreeView::~TreeView() {
     // The view goes first: it must not outlive the model it shows.
     delete view_;
     view_ = nullptr;
+}
+
+void TreeView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange) {
+        // Bold items follow the tree's own font.
+        QFont bold = font();
+        bold.setBold(true);
+        model_->setBoldFont(bold);
+        view_->viewport()->update();
+    }
 }
 
 void TreeView::setColors(QColor text, QColor background) {

@@ -87,6 +87,9 @@ class TreeView : public QWidget, public TreeOperations {
     // Raised after the selected item has changed. cause: 0 mouse, 1 keyboard, 2 any other.
     void selectionChanged(int cause);
 
+  protected:
+    void changeEvent(QEvent* event) override;
+
   private:
     friend class detail::TreeWidgetView;
     std::unique_ptr<detail::TreeModel> model_;
