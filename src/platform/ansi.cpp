@@ -7,14 +7,17 @@ namespace lxtv::platform {
 
 QString toQString(std::string_view cp936) {
     if (cp936.empty()) return {};
-    QStringDecoder decoder("GBK");
-    QString out = decoder.decode(QByteArrayView(cp936.data(), static_cast<qsizetype>(cp936.size())));
-    return out;
+    // Building a decoder looks the code page up each time; the tree converts every item text,
+    // so each thread keeps one. A complete text leaves no state behind, but reset anyway.
+    thread_local QStringDecoder decoder("GBK");
+    decoder.resetState();
+    return decoder.decode(QByteArrayView(cp936.data(), static_cast<qsizetype>(cp936.size())));
 }
 
 std::string fromQString(const QString& text) {
     if (text.isEmpty()) return {};
-    QStringEncoder encoder("GBK", QStringConverter::Flag::ConvertInvalidToNull);
+    thread_local QStringEncoder encoder("GBK", QStringConverter::Flag::ConvertInvalidToNull);
+    encoder.resetState();
     QByteArray bytes = encoder.encode(text);
     // Characters the code page lacks come back as NUL; the platform writes "?" for them.
     for (char& c : bytes)
