@@ -508,7 +508,10 @@ def window_button_glyph(kind, colour):
 def make_window_buttons():
     plates = {"close": (224, 67, 56), "maximize": BLUE, "restore": BLUE, "minimize": BLUE}
     for kind in ("close", "maximize", "restore", "minimize"):
-        normal = draw4(kind, 21, 20, window_button_glyph(kind, GLYPH_GREY))
+        # A plate too faint to see keeps the whole button under the pointer: the strip only
+        # finds an object where its picture is not fully transparent, and the glyphs are thin.
+        faint = "fill rgba(%d,%d,%d,0.03) stroke none roundrectangle 0,0 83,79 14,14 " % plates[kind]
+        normal = draw4(kind, 21, 20, faint + window_button_glyph(kind, GLYPH_GREY))
         png32(normal, out("strip/%sPicture.png" % kind))
         plate = "fill %s stroke none roundrectangle 0,0 83,79 14,14 " % rgb(plates[kind])
         glyph = window_button_glyph(kind, (255, 255, 255))

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The title strip in the real window: dragging by the strip, maximize and restore, no drag while
+# maximized, the data sync's message, and the close object ending the program with code 0.
+source "$(dirname "$0")/lib.sh" "$@"
+
+geometry() { xdotool getwindowgeometry "$WID" | tr '\n' ' '; }
+expect_geometry() {  # left top width height
+  local g
+  for _ in $(seq 30); do
+    g=$(geometry)
+    echo "$g" | grep -q "Position: $1,$2 .*Geometry: $3x$4" && return 0
+    sleep 0.1
+  done
+  fail "window is not at $1,$2 size $3x$4: $g"
+}
+
+start_site
+start_display
+start_client
+wait_for_request '^GET /LXTV\.ini'
+sleep 1
+left=$(((SCREEN_W - 800) / 2))
+top=$(((SCREEN_H - 600) / 2))
+expect_geometry $left $top 800 600
+
+# Drag by a bare part of the strip.
+xdotool mousemove --window "$WID" 500 15 mousedown 1
+for _ in $(seq 10); do xdotool mousemove_relative -- 6 -4; sleep 0.03; done
+xdotool mouseup 1
+sleep 0.3
+expect_geometry $((left + 60)) $((top - 40)) 800 600
+left=$((left + 60))
+top=$((top - 40))
+
+# Object 2 maximizes: the screen's width, its height less 28.
+click_at $((4 + 800 - 52 + 10)) 17 0.8
+expect_geometry 0 0 $SCREEN_W $((SCREEN_H - 28))
+shot maximized
+
+# No drag while maximized.
+xdotool mousemove --window "$WID" 500 15 mousedown 1
+for _ in $(seq 5); do xdotool mousemove_relative -- 8 8; sleep 0.03; done
+xdotool mouseup 1
+sleep 0.3
+expect_geometry 0 0 $SCREEN_W $((SCREEN_H - 28))
+
+# Object 2 again restores 800x600, centred.
+click_at $((4 + SCREEN_W - 52 + 10)) 17 0.8
+expect_geometry $(((SCREEN_W - 800) / 2)) $(((SCREEN_H - 600) / 2)) 800 600
+
+# Data sync: the catalogue is fetched again and the viewer is told it worked.
+n=$(log_lines)
+click_at $((281 + 28)) $((29 + 25)) 0.2
+box=""
+for _ in $(seq 50); do
+  box=$(xdotool search --onlyvisible --name "LXTV：温馨提示" 2>/dev/null | head -n 1 || true)
+  [ -n "$box" ] && break
+  sleep 0.1
+done
+[ -n "$box" ] || fail "no data sync message"
+tail -n +"$((n + 1))" "$SITE_LOG" | grep -qE '^GET /LXTV\.ini$' || fail "data sync fetched nothing"
+sleep 0.5
+shot data_sync_message
+xdotool key Return
+sleep 0.5
+
+# Object 1 ends the program with exit code 0.
+click_at $((4 + 800 - 30 + 10)) 17 0
+for _ in $(seq 50); do kill -0 "$CLIENT_PID" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$CLIENT_PID" 2>/dev/null && fail "close object did not end the program"
+wait "$CLIENT_PID" && rc=0 || rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+echo "PASS title strip"
