@@ -5,6 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/deps.sh
+bash scripts/format.sh --check
 
 jobs=$(nproc)
 export QTWEBENGINE_DISABLE_SANDBOX=1

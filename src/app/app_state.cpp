@@ -31,7 +31,9 @@ void releaseAppState() {
     ++releases;
 }
 
-int releaseCount() { return releases; }
+int releaseCount() {
+    return releases;
+}
 
 std::string runDirectory() {
     std::error_code ec;

@@ -4,6 +4,8 @@
 
 namespace lxtv::browser {
 
-std::string siteAddress(const char* path) { return std::string(config::ProviderSite) + path; }
+std::string siteAddress(const char* path) {
+    return std::string(config::ProviderSite) + path;
+}
 
 }  // namespace lxtv::browser

@@ -21,7 +21,9 @@ std::string fromQString(const QString& text);
 std::string fromUtf8(std::string_view utf8);
 
 // 0x81..0xFE open a two-byte character; 0x80 and 0xFF stand alone.
-constexpr bool isLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
+constexpr bool isLeadByte(unsigned char b) {
+    return b >= 0x81 && b <= 0xFE;
+}
 
 // Position of the character after the one at `pos`, walking as CharNextExA(936) does: a lead
 // byte followed by a byte that is not the end of the text takes two bytes, anything else one.

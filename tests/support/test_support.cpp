@@ -37,6 +37,8 @@ std::string readFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-std::string gbk(const char* utf8) { return platform::fromQString(QString::fromUtf8(utf8)); }
+std::string gbk(const char* utf8) {
+    return platform::fromQString(QString::fromUtf8(utf8));
+}
 
 }  // namespace lxtv::test
