@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/app_state.h"
@@ -37,5 +38,8 @@ int main(int argc, char** argv) {
         exitCode = application.exec();
     }
     app::runExitRoutine();
-    return exitCode;
+    // The tree builder may still be running; nothing waits for it and it ends with the process.
+    // Ending here, before static objects are torn down under its feet, keeps that clean.
+    std::fflush(nullptr);
+    std::_Exit(exitCode);
 }
