@@ -100,7 +100,10 @@ TEST_F(WindowFixture, HomeButtonShowsTheBrowserAndGoesHome) {
     EXPECT_TRUE(window.movieList->isHidden());
     EXPECT_FALSE(window.browserFrame->isHidden());
     EXPECT_EQ(window.browserView->address(), std::string(config::ProviderSite) + "/");
+    // Only the two panes change: the path, the tree's selection and the search text stay.
     EXPECT_EQ(window.pathLabel->text(), QStringLiteral("/media/films"));
+    EXPECT_EQ(window.categoryTree->selectedIndex(), 0);
+    EXPECT_EQ(window.searchEdit->text(), "typed");
     browser::onHomeButtonClicked();
     EXPECT_EQ(navigated.size(), 2);
 }
@@ -117,10 +120,14 @@ TEST_F(WindowFixture, SearchOpensTheEscapedKeyword) {
     };
     for (const auto& c : cases) {
         window.searchEdit->setAnsiText(c.typed);
+        const Snapshot before = snapshot();
+        navigated.clear();
         browser::onSearchClicked();
         EXPECT_EQ(window.browserView->address(),
                   std::string(config::ProviderSite) + "/search.asp?keyword=" + c.query);
-        EXPECT_EQ(window.searchEdit->text(), c.typed);
+        EXPECT_EQ(navigated.size(), 1) << c.query;
+        // Like the section buttons, the search changes nothing but the address.
+        EXPECT_TRUE(snapshot() == before) << c.query;
     }
 }
 
@@ -129,8 +136,10 @@ TEST_F(WindowFixture, SearchOpensTheEscapedKeyword) {
 TEST_F(WindowFixture, SupportChatGoesThroughTheViewToTheDesktop) {
     std::vector<std::string> opened;
     auto previous = platform::setDesktopOpener([&](const std::string& t) { opened.push_back(t); });
+    const Snapshot before = snapshot();
     browser::onSupportChatClicked();
     platform::setDesktopOpener(previous);
+    EXPECT_TRUE(snapshot() == before);
 
     EXPECT_EQ(window.browserView->address(), browser::supportChatAddress());
     ASSERT_EQ(opened.size(), 1u);

@@ -74,6 +74,16 @@ TEST(TreeBuilder, MaximizeSetting) {
     const Built config = buildText("[Config]\r\n" + gbk("最大化") + "=0\r\n");
     EXPECT_TRUE(config.maximize);
     EXPECT_EQ(config.rows, (Rows{header, "0 Config 0/1 1 b", moreFilms}));
+    // The first section that matches in any letter case answers, even when an exact "config"
+    // follows it; only the exact one is kept out of the tree.
+    const Built first = buildText("[CONFIG]\r\n" + gbk("最大化") + "=00\r\n[config]\r\n" +
+                                  gbk("最大化") + "=0\r\n");
+    EXPECT_FALSE(first.maximize);
+    EXPECT_EQ(first.rows, (Rows{header, "0 CONFIG 0/1 1 b", moreFilms}));
+    const Built exactFirst =
+        buildText("[config]\r\n" + gbk("最大化") + "=0\r\n[CONFIG]\r\n" + gbk("最大化") + "=1\r\n");
+    EXPECT_TRUE(exactFirst.maximize);
+    EXPECT_EQ(exactFirst.rows, (Rows{header, "0 CONFIG 0/1 2 b", moreFilms}));
 }
 
 TEST(TreeBuilder, CatalogueShapes) {
