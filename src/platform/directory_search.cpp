@@ -61,6 +61,16 @@ class Matcher {
     }
 
   private:
+    // "?" stands for one character, and a name's characters are UTF-8: a lead byte and the
+    // continuation bytes after it. A stray continuation byte counts as a character of its own.
+    std::size_t characterEnd(std::size_t n) const {
+        std::size_t end = n + 1;
+        if (static_cast<unsigned char>(name_[n]) >= 0xC0)
+            while (end < name_.size() && (static_cast<unsigned char>(name_[end]) & 0xC0) == 0x80)
+                ++end;
+        return end;
+    }
+
     bool compute(std::size_t t, std::size_t n) {
         const std::size_t size = name_.size();
         if (t == tokens_.size()) return n == size;
@@ -79,7 +89,7 @@ class Matcher {
             }
             case kDosQm:
                 if (n == size || name_[n] == '.') return match(t + 1, n);
-                return match(t + 1, n + 1);
+                return match(t + 1, characterEnd(n));
             case kDosDot:
                 if (n == size) return match(t + 1, n);
                 return name_[n] == '.' && match(t + 1, n + 1);

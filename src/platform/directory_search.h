@@ -3,7 +3,8 @@
 // Folder searches with Windows wildcard patterns. A pattern is a folder path, "/", then a name
 // pattern; the name pattern is rewritten and matched the way the Windows file functions do it
 // ("*.*" matches every name, "*.rm" never matches "a.rmvb", "*." matches names without a dot,
-// "?" may match nothing before a dot), with ASCII letters compared without regard to case.
+// "?" is one UTF-8 character or nothing before a dot), with ASCII letters compared without
+// regard to case.
 // Entries come back sorted by name without regard to case, "." and ".." first, as NTFS gives
 // them. Names are the file system's bytes.
 

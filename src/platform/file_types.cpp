@@ -136,6 +136,11 @@ std::optional<std::string> freedesktopLookup(const std::string& keyPath,
     if (!keyPath.empty() && keyPath[0] == '.' && keyPath.find('\\') == std::string::npos) {
         const QList<QMimeType> types = db.mimeTypesForFileName(qs("file" + keyPath));
         if (types.isEmpty()) return std::nullopt;
+        // A class key names one program identifier, but a name alone may fit several types
+        // (".ts": a translation source or an MPEG transport stream). Only video files are asked
+        // about, so a video type wins; otherwise the database's first answer.
+        for (const QMimeType& type : types)
+            if (type.name().startsWith(QLatin1String("video/"))) return bytesOf(type.name());
         return bytesOf(types.first().name());
     }
     static const std::string suffix = "\\DefaultIcon";

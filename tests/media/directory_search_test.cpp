@@ -52,6 +52,13 @@ TEST(Wildcard, MatchTable) {
         {"a.*", "arm", false},
         {"*.*.", "x", true},
         {"*.mp4", "電影.MP4", true},
+        {"?.rm", "電.rm", true},  // "?" is one character, not one byte
+        {"??.rm", "電影.rm", true},
+        {"?.rm", "電影.rm", false},
+        {"a?c",
+         "a\xE9"
+         "c",
+         true},  // a stray byte of a broken name is a character too
         {"*.avi", "clip.avi.", false},
         {"*.ts", "x.TS", true},
         {"*.3gp", "a.3GP", true},

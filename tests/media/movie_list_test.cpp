@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
+#include <cctype>
 #include <filesystem>
 #include <map>
 
@@ -156,6 +157,8 @@ TEST(Registry, SplitsAtTheLastBackslashAndStopsAtZero) {
 TEST(Registry, FreedesktopAnswers) {
     EXPECT_EQ(platform::readRegistryText(".avi\\"), "video/x-msvideo");
     EXPECT_EQ(platform::readRegistryText(".MKV\\"), "video/x-matroska");
+    // ".ts" also names translation sources; the video type is the one a film list means.
+    EXPECT_EQ(platform::readRegistryText(".ts\\"), "video/mp2t");
     EXPECT_EQ(platform::readRegistryText(".nosuchtype42\\"), "");
     EXPECT_EQ(platform::readRegistryText(".avi\\named"), "");
     EXPECT_EQ(platform::readRegistryText("\\DefaultIcon\\"), "");
@@ -279,6 +282,39 @@ TEST_F(MovieListFixture, FillListsSubfoldersThenFilesByPattern) {
     EXPECT_EQ(list.itemCount(), 0);
     EXPECT_EQ(imageCount(), 2);
     EXPECT_TRUE(app::appState().knownIconExtensions.empty());
+}
+
+// Every one of the video patterns, in its own place: one file per type, named so that the
+// folder's name order runs against the pattern order; files of other types stay out.
+TEST(MovieListPatterns, FilesFollowThePatternOrder) {
+    app::appState() = app::AppState{};
+    FakeRegistry reg;  // no associations: every type falls back to the stock icon
+    test::TempDir dir;
+    const std::vector<std::string> exts = {"rm",  "rmvb", "avi", "asf", "mpeg", "mpg", "pmp",
+                                           "mkv", "divx", "3gp", "psp", "wmv",  "vob", "mov",
+                                           "flv", "swf",  "ts",  "mp4", "wma"};
+    ASSERT_EQ(media::videoFilePatternList().size(), exts.size());
+    std::vector<std::string> expected;
+    for (std::size_t i = 0; i < exts.size(); ++i) {
+        std::string name = std::string(1, static_cast<char>('z' - i)) + "." + exts[i];
+        if (i % 2 == 1)
+            for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        test::writeFile(dir.file(name), "x");
+        expected.push_back(name);
+    }
+    for (const char* other : {"a.txt", "b.mp3", "c.mp4.part", "d.rm~", "e"})
+        test::writeFile(dir.file(other), "x");
+    toolkit::ListView list(nullptr);
+    std::string path = dir.path().string();
+    ASSERT_TRUE(media::fillMovieList(list, path));
+    std::vector<std::string> shown;
+    for (int i = 0; i < list.itemCount(); ++i) {
+        shown.push_back(list.itemText(i));
+        EXPECT_NE(list.itemImage(i), 0) << list.itemText(i);
+    }
+    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(app::appState().knownIconExtensions, exts);
+    app::appState() = app::AppState{};
 }
 
 TEST_F(MovieListFixture, FailedFillChangesNothing) {
