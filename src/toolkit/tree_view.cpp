@@ -285,7 +285,9 @@ class TreeWidgetView : public QTreeView {
             event->accept();
             return;
         }
-        if (event->button() == Qt::LeftButton && !onLabel) {
+        // Only the left button's press on an item's icon or label selects with the mouse; the
+        // other buttons (middle, back, forward) leave the selection alone.
+        if (event->button() != Qt::LeftButton || !onLabel) {
             setFocus(Qt::MouseFocusReason);
             event->accept();
             return;
@@ -305,6 +307,19 @@ class TreeWidgetView : public QTreeView {
     }
 
     void mouseDoubleClickEvent(QMouseEvent* event) override {
+        // Only the left button's double click opens or closes a branch; another button's second
+        // press acts as a press.
+        if (event->button() != Qt::LeftButton) {
+            mousePressEvent(event);
+            return;
+        }
+        // Past the label, or below the last item, a double click does nothing either.
+        const QPoint pos = event->position().toPoint();
+        const QModelIndex index = indexAt(pos);
+        if (!index.isValid() || !labelRect(index).contains(pos)) {
+            event->accept();
+            return;
+        }
         owner_->cause_ = 0;
         QTreeView::mouseDoubleClickEvent(event);
         owner_->cause_ = 2;
@@ -317,8 +332,10 @@ class TreeWidgetView : public QTreeView {
     }
 
     void keyboardSearch(const QString& search) override {
+        const int cause = owner_->cause_;
         owner_->cause_ = 1;
         QTreeView::keyboardSearch(search);
+        owner_->cause_ = cause;
     }
 
     // Dotted lines from each child to its parent's column; none at the top level.

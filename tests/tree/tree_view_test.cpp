@@ -139,6 +139,20 @@ struct ShownTree : ::testing::Test {
         QApplication::sendEvent(view.viewport(), &up);
     }
 
+    // A second press at the same place: the press, release, double click, release sequence.
+    void doubleClick(int index, Qt::MouseButton button, QPoint offset = {5, 0}) {
+        press(index, button, offset);
+        const QRect r = view.itemRect(index);
+        const QPoint at =
+            view.viewport()->mapFrom(&view, QPoint(r.left() + offset.x(), r.center().y()));
+        QMouseEvent twice(QEvent::MouseButtonDblClick, at, view.viewport()->mapToGlobal(at), button,
+                          button, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &twice);
+        QMouseEvent up(QEvent::MouseButtonRelease, at, view.viewport()->mapToGlobal(at), button,
+                       Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &up);
+    }
+
     void key(Qt::Key k) {
         QKeyEvent down(QEvent::KeyPress, k, Qt::NoModifier);
         QApplication::sendEvent(view.focusProxy(), &down);
@@ -185,6 +199,34 @@ TEST_F(ShownTree, PressesOffTheLabelChangeNothing) {
     QApplication::sendEvent(view.viewport(), &down);
     EXPECT_EQ(view.selectedIndex(), 1);
     EXPECT_TRUE(causes.empty());
+}
+
+// Only the left button selects with the mouse and opens or closes a branch, and only on an
+// item's icon or label; the right button selects (cause 2) and nothing more.
+TEST_F(ShownTree, ButtonsAndDoubleClicks) {
+    view.setSelectedIndex(0);
+    causes.clear();
+    press(2, Qt::MiddleButton);
+    doubleClick(2, Qt::MiddleButton);
+    EXPECT_EQ(view.selectedIndex(), 0);
+    EXPECT_TRUE(causes.empty());
+
+    // Past the category's label a double click neither selects nor closes it.
+    const int pastLabel = view.width() - view.itemRect(1).left() - 3;
+    doubleClick(1, Qt::LeftButton, {pastLabel, 0});
+    EXPECT_EQ(view.selectedIndex(), 0);
+    EXPECT_TRUE(view.isItemExpanded(1));
+
+    doubleClick(1, Qt::RightButton);
+    EXPECT_EQ(view.selectedIndex(), 1);
+    EXPECT_TRUE(view.isItemExpanded(1));
+    EXPECT_EQ(causes, std::vector<int>{2});
+
+    doubleClick(1, Qt::LeftButton);
+    EXPECT_FALSE(view.isItemExpanded(1));
+    doubleClick(1, Qt::LeftButton);
+    EXPECT_TRUE(view.isItemExpanded(1));
+    EXPECT_EQ(causes, std::vector<int>{2});  // it was selected already
 }
 
 // Items added in bulk are indexed at once and reach the view together.
