@@ -4,6 +4,7 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPalette>
+#include <atomic>
 #include <vector>
 
 #include "browser/site.h"
@@ -31,7 +32,9 @@ static void initSkinResources() {
 namespace lxtv::chrome {
 namespace {
 
-MainWindow* current = nullptr;
+// Read from the catalogue worker too (it asks whether the window exists before it hands a
+// window operation over), so the pointer itself is atomic.
+std::atomic<MainWindow*> current{nullptr};
 
 const QColor windowBackground(233, 240, 244);
 const QColor titleColour(30, 67, 107);
@@ -53,14 +56,15 @@ MainWindow::MainWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint
 }
 
 MainWindow::~MainWindow() {
-    if (current == this) current = nullptr;
+    MainWindow* self = this;
+    current.compare_exchange_strong(self, nullptr);
 }
 
 MainWindow& mainWindow() {
-    return *current;
+    return *current.load();
 }
 bool hasMainWindow() {
-    return current != nullptr;
+    return current.load() != nullptr;
 }
 
 void MainWindow::createControls() {
@@ -240,8 +244,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
-    // Reaches the window only when the focused control leaves the key alone.
-    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    // Reaches the window only when the focused control leaves the key alone. Esc closes with
+    // or without Shift, Ctrl or Alt held.
+    if (event->key() == Qt::Key_Escape) {
         event->accept();
         close();
         return;

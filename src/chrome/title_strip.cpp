@@ -72,14 +72,16 @@ void endProgram(int code) {
 // Runs a window operation on the window's thread. From another thread the caller waits for it;
 // the window thread never waits for the caller.
 void onWindowThread(const std::function<void()>& operation) {
-    if (!hasMainWindow()) return;
-    MainWindow* window = &mainWindow();
-    if (QThread::currentThread() == window->thread()) {
-        operation();
+    QCoreApplication* app = QCoreApplication::instance();
+    if (!app) return;
+    if (QThread::currentThread() == app->thread()) {
+        if (hasMainWindow()) operation();
         return;
     }
+    // Handed to the application object, which outlives the window: the window may be gone by
+    // the time the window thread gets to it, and then the operation is dropped.
     QMetaObject::invokeMethod(
-        window,
+        app,
         [operation] {
             if (hasMainWindow()) operation();
         },

@@ -167,6 +167,8 @@ void AnimationStrip::checkPointerLeft() {
 void AnimationStrip::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     const QPoint p = event->position().toPoint();
+    leftHeld_ = true;
+    lastHeldPointer_ = event->globalPosition().toPoint();
     pressed_ = objectAt(p);
     emit leftButtonDown(p.x(), p.y(), keyState(event->buttons(), event->modifiers()));
     emit objectPressed(objectAt(p));
@@ -178,12 +180,22 @@ void AnimationStrip::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void AnimationStrip::mouseMoveEvent(QMouseEvent* event) {
-    emit pointerMoved(event->globalPosition().toPoint());
+    const QPoint global = event->globalPosition().toPoint();
+    if (leftHeld_ && !(event->buttons() & Qt::LeftButton)) {
+        // The release went elsewhere (the mouse grab was taken away). The press ended where the
+        // pointer was last seen held; report that first, so a window drag stops following.
+        leftHeld_ = false;
+        pressed_ = 0;
+        emit leftButtonUp(lastHeldPointer_);
+    }
+    if (leftHeld_) lastHeldPointer_ = global;
+    emit pointerMoved(global);
     setHovered(objectAt(event->position().toPoint()));
 }
 
 void AnimationStrip::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
+    leftHeld_ = false;
     pressed_ = 0;
     emit leftButtonUp(event->globalPosition().toPoint());
 }

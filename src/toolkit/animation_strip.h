@@ -53,7 +53,8 @@ class AnimationStrip : public QWidget {
     void objectEntered(int id, int pressedId);
     void objectLeft(int id, int pressedId);
     // Global pointer positions while the mouse moves over the strip (or is held from a press on
-    // it) and when the left button is released; the window drag follows these.
+    // it) and when the left button is released; the window drag follows these. A release that
+    // never arrives is reported at the first move without the left button.
     void pointerMoved(QPoint globalPos);
     void leftButtonUp(QPoint globalPos);
 
@@ -82,6 +83,8 @@ class AnimationStrip : public QWidget {
     int nextId_ = 1;
     int hovered_ = 0;
     int pressed_ = 0;
+    bool leftHeld_ = false;   // a left press on the strip whose release has not come yet
+    QPoint lastHeldPointer_;  // global pointer position last seen with that press held
     QTimer leaveTimer_;
 };
 

@@ -93,6 +93,102 @@ TEST_F(MainWindowTest, CentredOnASmallScreen) {
     EXPECT_EQ(rectOf(window.get()), QRect(-80, -60, 800, 600));
 }
 
+// Every control as it stands when the created event runs, before any layout: its identifier's
+// member holds the control of that literal name, of that kind, under that parent, at its design
+// rectangle, with its tab stop.
+TEST_F(MainWindowTest, InventoryAtCreation) {
+    using M = chrome::MainWindow;
+    const char* button = "lxtv::toolkit::PictureButton";
+    const char* panel = "lxtv::toolkit::PicturePanel";
+    const char* label = "lxtv::toolkit::TransparentLabel";
+    const char* frame = "lxtv::toolkit::FramePanel";
+    const char* anchor = "lxtv::toolkit::StripTemplate";
+    struct Entry {
+        QWidget* control;
+        const char* name;
+        const char* kind;
+        QWidget* parent;
+        QRect design;
+        bool tabStop;
+    };
+    std::vector<Entry> entries;
+    std::vector<Entry> atCreation;
+    window = std::make_unique<chrome::MainWindow>();
+    window->created = [&] {
+        M& m = *window;
+        QWidget* w = &m;
+        entries = {
+            {m.qvodInstallButton, "快播安装", button, w, {350, 29, 56, 50}, false},
+            {m.aboutUsButton, "关于我们", button, w, {626, 29, 56, 50}, false},
+            {m.supportChatButton, "客户咨询", button, w, {557, 29, 56, 50}, false},
+            {m.feedbackButton, "留言反馈", button, w, {488, 29, 56, 50}, false},
+            {m.onlineUpgradeButton, "在线升级", button, w, {419, 29, 56, 50}, false},
+            {m.dataSyncButton, "数据同步", button, w, {281, 29, 56, 50}, false},
+            {m.recentUpdatesButton, "最近更新", button, w, {212, 29, 56, 50}, false},
+            {m.hotRankingButton, "热播排行", button, w, {143, 29, 56, 50}, false},
+            {m.latestPicksButton, "最新推荐", button, w, {74, 29, 56, 50}, false},
+            {m.siteHomeButton, "岚汐影院主页", button, w, {5, 29, 56, 50}, false},
+            {m.stopButton, "停止按钮", button, w, {270, 89, 25, 25}, false},
+            {m.refreshButton, "刷新按钮", button, w, {239, 89, 25, 25}, false},
+            {m.forwardButton, "前进按钮", button, w, {208, 89, 25, 25}, false},
+            {m.browserFrame, "外浏览框", frame, w, {142, 115, 58, 45}, false},
+            {m.movieList, "电影列表框", "lxtv::toolkit::ListView", w, {142, 115, 88, 88}, true},
+            {m.middleBar, "_中间图片框", panel, w, {143, 85, 649, 30}, false},
+            {m.categoryTree, "_分类框", "lxtv::toolkit::TreeView", w, {3, 91, 170, 380}, true},
+            {m.bigButtonAnchor, "大按钮控制", anchor, w, {3, 32, 52, 48}, false},
+            {m.titleLabel, "透明标签2", label, w, {36, 7, 172, 20}, false},
+            {m.windowButtonAnchor, "控制大小", anchor, w, {774, 7, 21, 20}, false},
+            {m.categoryDivider, "_分类线框", panel, w, {140, 86, 2, 14}, false},
+            {m.bottomRightBorder, "底边右边框", panel, w, {796, 576, 4, 24}, false},
+            {m.bottomBar, "_底边中间框", panel, w, {4, 576, 412, 24}, false},
+            {m.bottomLeftBorder, "底边左边框", panel, w, {0, 576, 4, 24}, false},
+            {m.middleLeftBorder, "_中间左边框", panel, w, {0, 86, 4, 32}, false},
+            {m.middleRightBorder, "_中间右边框", panel, w, {796, 86, 4, 16}, false},
+            {m.topRightBorder, "顶右边框", panel, w, {796, 0, 4, 86}, false},
+            {m.topLeftBorder, "顶左边框", panel, w, {0, 0, 4, 86}, false},
+            {m.titleStrip, "_顶动画框", "lxtv::toolkit::AnimationStrip", w, {4, 0, 791, 86}, true},
+            {m.backButton, "后退按钮", button, m.middleBar, {34, 4, 25, 25}, false},
+            {m.homeButton, "主页按钮", button, m.middleBar, {3, 4, 25, 25}, false},
+            {m.pathLabel, "显示列表标签", label, m.middleBar, {71, 5, 382, 24}, false},
+            {m.searchButton, "搜索按钮", button, m.middleBar, {612, 6, 33, 21}, false},
+            {m.searchFrame, "搜索外形框", frame, m.middleBar, {429, 6, 179, 22}, false},
+            {m.searchEdit,
+             "搜索编辑框",
+             "lxtv::toolkit::EditBox",
+             m.searchFrame,
+             {4, 1, 170, 20},
+             true},
+            {m.browserView,
+             "超文本浏览框1",
+             "lxtv::toolkit::WebView",
+             m.browserFrame,
+             {-2, -2, 28, 40},
+             true},
+            {m.noticeLabel, "透明标签3", label, m.bottomBar, {114, 6, 477, 16}, false},
+            {m.creditsLabel, "透明标签1", label, m.bottomBar, {3, 6, 100, 16}, false},
+        };
+        for (auto e : entries) {
+            e.design = rectOf(e.control);
+            e.tabStop = (e.control->focusPolicy() & Qt::TabFocus) != 0;
+            atCreation.push_back(e);
+        }
+    };
+    window->load();
+
+    ASSERT_EQ(entries.size(), 38u);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const Entry& want = entries[i];
+        const Entry& got = atCreation[i];
+        ASSERT_NE(want.control, nullptr) << want.name;
+        EXPECT_EQ(want.control->objectName(), QString::fromUtf8(want.name));
+        EXPECT_STREQ(want.control->metaObject()->className(), want.kind) << want.name;
+        EXPECT_EQ(want.control->parentWidget(), want.parent) << want.name;
+        EXPECT_EQ(got.design, want.design) << want.name;
+        EXPECT_EQ(got.tabStop, want.tabStop) << want.name;
+        EXPECT_TRUE(want.control->isEnabled()) << want.name;
+    }
+}
+
 // Each parent holds its controls in the table's order, topmost first; the templates are hidden,
 // every other control visible; hand pointers on the buttons that have them.
 TEST_F(MainWindowTest, ControlsParentsStackingAndPointers) {
@@ -191,6 +287,15 @@ TEST_F(MainWindowTest, EscapeCloses) {
     window->searchEdit->setFocus();
     lxtv::test::pressKey(window->searchEdit, Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
+
+    // A modifier held with Esc does not stop it.
+    for (const Qt::KeyboardModifier held : {Qt::ShiftModifier, Qt::ControlModifier}) {
+        window.reset();
+        load();
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, held);
+        QApplication::sendEvent(window->titleStrip, &press);
+        EXPECT_FALSE(window->isVisible()) << held;
+    }
 }
 
 // The click sound is a PCM wave of the stated layout; it parses into its samples.

@@ -190,6 +190,29 @@ TEST_F(TitleStrip, DragMovesTheWindow) {
     EXPECT_EQ(exits, std::vector<int>{0});
 }
 
+// A release that never reaches the strip (its mouse grab was taken away) ends the drag at the
+// first move without the button: the window stays where the drag last put it instead of
+// following the bare pointer, and the pressed object's action runs then.
+TEST_F(TitleStrip, LostReleaseEndsTheDrag) {
+    load();
+    const QPoint start = emptySpot();
+    const QPoint g = strip()->mapToGlobal(start);
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton, g);
+    send(QEvent::MouseMove, start, Qt::NoButton, Qt::LeftButton, g + QPoint(30, 20));
+    EXPECT_EQ(rectOf(window.get()).topLeft(), QPoint(270, 232));
+    send(QEvent::MouseMove, start, Qt::NoButton, Qt::NoButton, g + QPoint(90, 70));
+    send(QEvent::MouseMove, start, Qt::NoButton, Qt::NoButton, g + QPoint(-90, -70));
+    EXPECT_EQ(rectOf(window.get()).topLeft(), QPoint(270, 232));
+
+    const QPoint onBoard = centreOf(5);
+    send(QEvent::MouseButtonPress, onBoard, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_TRUE(opened.empty());
+    send(QEvent::MouseMove, onBoard, Qt::NoButton, Qt::NoButton,
+         strip()->mapToGlobal(onBoard) + QPoint(50, 50));
+    EXPECT_EQ(opened, std::vector<std::string>{config::messageBoardPage});
+    EXPECT_EQ(rectOf(window.get()).topLeft(), QPoint(270, 232));
+}
+
 // Object 2 maximizes and restores. Its hover picture stays through the press; after the pointer
 // leaves, the normal picture of the new state shows. Maximized, the strip does not drag and
 // the action follows the press at once.

@@ -9,6 +9,7 @@
 #include "support/event_helpers.h"
 #include "support/test_support.h"
 #include "toolkit/edit_box.h"
+#include "toolkit/frame_panel.h"
 #include "toolkit/geometry.h"
 #include "toolkit/picture_button.h"
 #include "toolkit/picture_panel.h"
@@ -182,6 +183,62 @@ TEST(TransparentLabel, KeepsTextInBothEncodings) {
     label.setAnsiText(lxtv::test::gbk("电影 & 电视"));
     EXPECT_EQ(label.text(), QString::fromUtf8("电影 & 电视"));
     EXPECT_EQ(label.ansiText(), lxtv::test::gbk("电影 & 电视"));
+}
+
+// A label draws nothing but its text: the parent shows through everywhere else, "&" is drawn
+// as a character (no mnemonic underline in its place), the text starts at the left edge and
+// sits in the middle of the label's height.
+TEST(TransparentLabel, DrawsOnlyItsTextLeftAlignedAndCentred) {
+    const QColor ground(0, 255, 0);
+    QWidget parent;
+    parent.resize(200, 40);
+    QPalette colours = parent.palette();
+    colours.setColor(QPalette::Window, ground);
+    parent.setPalette(colours);
+    parent.setAutoFillBackground(true);
+    TransparentLabel label(&parent);
+    label.setGeometry(0, 0, 200, 40);
+    label.setColor(Qt::black);
+
+    // Bounding box of every pixel the label changed.
+    const auto ink = [&](const QString& text) {
+        label.setText(text);
+        QImage image(parent.size(), QImage::Format_RGB32);
+        parent.render(&image);
+        QRect box;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (QColor(image.pixel(x, y)) != ground) box |= QRect(x, y, 1, 1);
+        return box;
+    };
+    EXPECT_TRUE(ink(QString()).isEmpty());
+    const QRect plain = ink(QStringLiteral("HH"));
+    ASSERT_FALSE(plain.isEmpty());
+    EXPECT_LE(plain.left(), 3);
+    EXPECT_NEAR(plain.center().y(), 20, 3);
+    EXPECT_GT(plain.top(), 8);
+    const QRect withAmpersand = ink(QStringLiteral("&HH"));
+    EXPECT_GT(withAmpersand.width(), plain.width() + 3);
+    EXPECT_LE(withAmpersand.left(), 3);
+}
+
+// A frame draws its line inside its edges, its fill inside the line.
+TEST(FramePanel, LineInsideTheEdgesAndFill) {
+    const QColor line(149, 178, 200), fill(233, 240, 244);
+    FramePanel frame(nullptr);
+    frame.resize(20, 10);
+    frame.setFill(fill);
+    for (const int lineWidth : {1, 2}) {
+        frame.setLine(lineWidth, line);
+        QImage image(frame.size(), QImage::Format_RGB32);
+        frame.render(&image);
+        const int w = lineWidth;
+        for (const QPoint p : {QPoint(0, 0), QPoint(19, 9), QPoint(10, w - 1), QPoint(w - 1, 5),
+                               QPoint(20 - w, 5), QPoint(10, 10 - w)})
+            EXPECT_EQ(QColor(image.pixel(p)), line) << lineWidth << " at " << p.x() << "," << p.y();
+        for (const QPoint p : {QPoint(w, w), QPoint(19 - w, 9 - w), QPoint(10, 5)})
+            EXPECT_EQ(QColor(image.pixel(p)), fill) << lineWidth << " at " << p.x() << "," << p.y();
+    }
 }
 
 // The limit counts code page 936 bytes: 40 ASCII characters or 20 Chinese ones, for typing and
