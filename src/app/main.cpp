@@ -18,25 +18,26 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
 
     // Files beside the program are found through the current directory too (the installer is
-    // started with an empty working directory).
+    // started with an empty working directory). A program file in the root folder has the empty
+    // run directory.
     const std::string dir = app::runDirectory();
-    if (!dir.empty() && chdir(dir.c_str()) != 0) {
+    if (chdir(dir.empty() ? "/" : dir.c_str()) != 0) {
         // Not fatal: every path the client builds is absolute.
     }
 
     app::initAppState();
 
-    int exitCode = 0;
-    {
-        chrome::MainWindow window;
-        // The controls exist from the created event on; wire them before anything can click.
-        window.created = [&window] {
-            app::connectHandlers(window);
-            app::onMainWindowCreated();
-        };
-        window.load();
-        exitCode = application.exec();
-    }
+    // The window is never destroyed: the process ends right after the exit routine, and a tree
+    // builder still running may at that moment be handing the window an operation (the maximize
+    // toggle) from its own thread; a window torn down under it would be used after its end.
+    auto* window = new chrome::MainWindow;
+    // The controls exist from the created event on; wire them before anything can click.
+    window->created = [window] {
+        app::connectHandlers(*window);
+        app::onMainWindowCreated();
+    };
+    window->load();
+    const int exitCode = application.exec();
     app::runExitRoutine();
     // The tree builder may still be running; nothing waits for it and it ends with the process.
     // Ending here, before static objects are torn down under its feet, keeps that clean.

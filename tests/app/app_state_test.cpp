@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "app/start.h"
 #include "platform/ansi.h"
 
 namespace lxtv {
@@ -24,6 +25,20 @@ TEST(AppState, ReleaseEmptiesEveryOwnedField) {
     EXPECT_TRUE(s.catalogueIniPath.empty());
     EXPECT_TRUE(s.stripObjectIds.empty());
     app::releaseAppState();  // nothing held: still fine
+}
+
+// However many ways the program reaches its end, the exit routine releases the state once.
+TEST(AppState, ExitRoutineRunsOnce) {
+    app::initAppState();
+    app::appState().catalogueIniPath = "/x/LXTV.ini";
+    const int before = app::releaseCount();
+    app::runExitRoutine();
+    EXPECT_EQ(app::releaseCount(), before + 1);
+    EXPECT_TRUE(app::appState().catalogueIniPath.empty());
+    app::appState().catalogueIniPath = "/y/LXTV.ini";
+    app::runExitRoutine();
+    EXPECT_EQ(app::releaseCount(), before + 1);
+    EXPECT_EQ(app::appState().catalogueIniPath, "/y/LXTV.ini");
 }
 
 TEST(AppState, RunDirectoryIsTheProgramsFolder) {

@@ -4,6 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
@@ -300,6 +305,9 @@ TEST_F(DownloadTest, DataSyncReportsTheOutcome) {
     writeFile(local, oldCopy);
     setCatalogueSourceForTesting(site->base(), local);
 
+    // The texts as the viewer's code page holds them, byte for byte.
+    EXPECT_EQ(caption, "LXTV\xA3\xBA\xCE\xC2\xDC\xB0\xCC\xE1\xCA\xBE");
+
     setFault("status");
     onDataSyncClicked();
     ASSERT_EQ(shown.size(), 1u);
@@ -311,12 +319,58 @@ TEST_F(DownloadTest, DataSyncReportsTheOutcome) {
     setFault("none");
     onDataSyncClicked();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1].text, platform::fromUtf8("数据同步成功！"));
+    EXPECT_EQ(shown[1].text, "\xCA\xFD\xBE\xDD\xCD\xAC\xB2\xBD\xB3\xC9\xB9\xA6\xA3\xA1");
     EXPECT_EQ(shown[1].caption, caption);
     EXPECT_EQ(shown[1].icon, platform::MessageIcon::information);
     EXPECT_EQ(readFile(local), siteCatalogue());
 
     platform::setMessageBoxShower(nullptr);
+}
+
+// The real box: the caption and text converted from the code page, its icon, one OK button, and
+// the whole application kept waiting while it is open, with no owner window.
+TEST(MessageBox, RealBoxShowsCaptionTextAndIcon) {
+    platform::setMessageBoxShower(nullptr);
+    struct Seen {
+        bool found = false;
+        QString title, text;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        Qt::WindowModality modality = Qt::NonModal;
+        bool owned = true;
+        int buttons = 0;
+    };
+    for (const auto icon : {platform::MessageIcon::information, platform::MessageIcon::warning}) {
+        Seen seen;
+        QTimer poll;
+        int tries = 0;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                auto* box = qobject_cast<QMessageBox*>(w);
+                if (box == nullptr || !box->isVisible()) continue;
+                seen = Seen{true,
+                            box->windowTitle(),
+                            box->text(),
+                            box->icon(),
+                            box->windowModality(),
+                            box->parentWidget() != nullptr,
+                            static_cast<int>(box->buttons().size())};
+                box->button(QMessageBox::Ok)->click();
+                return;
+            }
+            if (++tries > 500) QApplication::closeAllWindows();
+        });
+        poll.start(10);
+        platform::showMessageBox(test::gbk("数据同步成功！"), test::gbk("LXTV：温馨提示"), icon);
+        poll.stop();
+        ASSERT_TRUE(seen.found);
+        EXPECT_EQ(seen.title, QString::fromUtf8("LXTV：温馨提示"));
+        EXPECT_EQ(seen.text, QString::fromUtf8("数据同步成功！"));
+        EXPECT_EQ(seen.icon, icon == platform::MessageIcon::warning ? QMessageBox::Warning
+                                                                    : QMessageBox::Information);
+        EXPECT_EQ(seen.modality, Qt::ApplicationModal);
+        EXPECT_FALSE(seen.owned);
+        EXPECT_EQ(seen.buttons, 1);
+    }
 }
 
 // The demo site's search page shows the keyword it received, and its log keeps the raw target.
