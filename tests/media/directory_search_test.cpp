@@ -51,6 +51,17 @@ TEST(Wildcard, MatchTable) {
         {"a.*", "ab.rm", false},
         {"a.*", "arm", false},
         {"*.*.", "x", true},
+        {"a*.*", "a", true},  // a<"*: the dot may be missing at the end
+        {"a*.*", "ab.c.d", true},
+        {"a*.*", "b.a", false},
+        {"?.?", "a", true},  // >">
+        {"?.?", "a.b", true},
+        {"?.?", "ab", false},
+        {"a?.", "ab", true},  // a>
+        {"a?.", "abc", false},
+        {"a?.", "ab.c", false},
+        {"f*.f*", "foo.bar.fx", true},  // f<.f*
+        {"f*.f*", "foo.bar", false},
         {"*.mp4", "電影.MP4", true},
         {"?.rm", "電.rm", true},  // "?" is one character, not one byte
         {"??.rm", "電影.rm", true},

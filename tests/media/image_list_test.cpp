@@ -154,15 +154,26 @@ TEST(DefaultListImages, HeaderAndPictures) {
                                   0x20, 0x00, 0x20, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x21,
                                   0x00, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
     EXPECT_EQ(std::memcmp(blob.data(), head, sizeof head), 0);
+    // Both bitmap headers in full: bfSize and bfOffBits count the headers (and the mask's
+    // two-colour palette, black then white) but not the pixels.
+    auto le = [](std::uint32_t v, int bytes) {
+        std::string out;
+        for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+        return out;
+    };
+    const std::string noResolutionNoColoursUsed(16, '\0');
+    const std::string colourHeader = "BM" + le(54, 4) + le(0, 4) + le(54, 4) + le(40, 4) +
+                                     le(128, 4) + le(64, 4) + le(1, 2) + le(32, 2) + le(0, 4) +
+                                     le(32768, 4) + noResolutionNoColoursUsed;
+    const std::string maskHeader = "BM" + le(62, 4) + le(0, 4) + le(62, 4) + le(40, 4) +
+                                   le(128, 4) + le(64, 4) + le(1, 2) + le(1, 2) + le(0, 4) +
+                                   le(1024, 4) + noResolutionNoColoursUsed + le(0x00000000, 4) +
+                                   le(0x00FFFFFF, 4);
     const std::size_t colour = 8 + 28;
-    EXPECT_EQ(u32At(blob, colour + 18), 128u);
-    EXPECT_EQ(u32At(blob, colour + 22), 64u);
-    EXPECT_EQ(static_cast<unsigned char>(blob[colour + 28]), 32);
-    EXPECT_EQ(u32At(blob, colour + 34), 32768u);
+    EXPECT_EQ(blob.substr(colour, colourHeader.size()), colourHeader);
     const std::size_t mask = colour + 54 + 32768;
-    EXPECT_EQ(blob.substr(mask, 2), "BM");
-    EXPECT_EQ(static_cast<unsigned char>(blob[mask + 28]), 1);
-    EXPECT_EQ(u32At(blob, mask + 34), 1024u);
+    EXPECT_EQ(blob.substr(mask, maskHeader.size()), maskHeader);
+    EXPECT_EQ(mask + 62 + 1024, blob.size());
 
     const auto list = platform::readImageListBlob(blob);
     ASSERT_TRUE(list);
