@@ -121,6 +121,10 @@ bool writeFileBytes(const std::string& path, const std::string& bytes) {
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     if (name.empty()) return false;
 
+    // A copy that could not be opened for writing keeps its content: renaming over it would get
+    // round its own protection.
+    if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return false;
+
     // The temporary file sits in the same folder so the rename is atomic.
     std::string temp =
         (slash == std::string::npos ? std::string() : folder) + "." + name + ".part-XXXXXX";

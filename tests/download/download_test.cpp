@@ -274,6 +274,18 @@ TEST(WriteFileBytes, ReadOnlyFolderKeepsTheOldContent) {
     EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"LXTV.ini"});
 }
 
+// A copy that cannot be opened for writing is left as it is, as a locked file always was.
+TEST(WriteFileBytes, ReadOnlyCopyKeepsItsContent) {
+    if (geteuid() == 0) GTEST_SKIP() << "root writes into read-only files";
+    TempDir dir;
+    const std::string target = dir.file("LXTV.ini");
+    writeFile(target, oldCopy);
+    ASSERT_EQ(chmod(target.c_str(), 0444), 0);
+    EXPECT_FALSE(writeFileBytes(target, "new"));
+    EXPECT_EQ(readFile(target), oldCopy);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"LXTV.ini"});
+}
+
 // Replacing keeps the old file's permissions (the temporary file starts private).
 TEST(WriteFileBytes, ReplacementKeepsTheFileMode) {
     TempDir dir;
