@@ -95,6 +95,29 @@ TEST(TreeView, AppendIntoEarlierCollapsedBranch) {
     EXPECT_EQ(view.selectedIndex(), -1);
 }
 
+// An index that names no item reads as the absence of one, in the widget and in the mirror.
+TEST(TreeView, IndexesThatNameNoItem) {
+    TreeView view(nullptr);
+    catalogue::MemoryTree memory;
+    for (toolkit::TreeOperations* tree : {static_cast<toolkit::TreeOperations*>(&view),
+                                          static_cast<toolkit::TreeOperations*>(&memory)}) {
+        const int a = tree->addItem(-1, "A", 0, 1, 7, true);
+        tree->addItem(a, "a", 3, 3, 0, false);
+        for (const int bad : {-1, -2, 2, 3, 1000}) {
+            EXPECT_EQ(tree->parentIndex(bad), -1) << bad;
+            EXPECT_EQ(tree->itemText(bad), "") << bad;
+            EXPECT_EQ(tree->itemValue(bad), 0) << bad;
+            EXPECT_EQ(tree->selectedImageOf(bad), -1) << bad;
+            tree->expandItem(bad);
+        }
+        EXPECT_EQ(tree->itemCount(), 2);
+        EXPECT_EQ(tree->parentIndex(1), 0);
+        EXPECT_EQ(tree->parentIndex(0), -1);
+        EXPECT_EQ(tree->selectedIndex(), -1);
+    }
+    EXPECT_FALSE(view.isItemExpanded(0));
+}
+
 TEST(TreeView, ImageRaisingRules) {
     struct Case {
         int image, selected, wantImage, wantSelected;
