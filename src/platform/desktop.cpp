@@ -13,9 +13,13 @@ DesktopOpener& currentOpener() {
 }
 
 void openForReal(const std::string& target) {
-    const QString text = QString::fromUtf8(target.data(), static_cast<qsizetype>(target.size()));
-    // An absolute path is a local file; everything else is taken as an address.
-    const QUrl url = text.startsWith('/') ? QUrl::fromLocalFile(text) : QUrl(text);
+    const QByteArray bytes(target.data(), static_cast<qsizetype>(target.size()));
+    // An absolute path is a local file, named by the file system's own bytes: escape them as
+    // they are, so a name that is not valid UTF-8 still reaches the opener unchanged.
+    // Everything else is taken as an address.
+    const QUrl url = bytes.startsWith('/')
+                         ? QUrl::fromEncoded("file://" + bytes.toPercentEncoding("/"))
+                         : QUrl(QString::fromUtf8(bytes));
     QDesktopServices::openUrl(url);
 }
 
