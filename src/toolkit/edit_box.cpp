@@ -18,15 +18,27 @@ class ByteLimitValidator : public QValidator {
     State validate(QString& input, int& pos) const override {
         const int limit = box_->byteLimit();
         if (EditBox::byteLength(input) <= limit) return Acceptable;
-        while (pos > 0 && EditBox::byteLength(input) > limit) {
-            int cut = 1;
-            if (pos >= 2 && input.at(pos - 1).isLowSurrogate() &&
-                input.at(pos - 2).isHighSurrogate())
-                cut = 2;
-            input.remove(pos - cut, cut);
-            pos -= cut;
+        // The fewest characters before the cursor whose removal lets the text fit. Cutting more
+        // never lengthens the text, so halving the range finds it in a few encodings even for a
+        // paste of tens of thousands of characters.
+        const QString after = input.mid(pos);
+        const auto fitsCutting = [&](int cut) {
+            return EditBox::byteLength(input.left(pos - cut) + after) <= limit;
+        };
+        if (!fitsCutting(pos)) return Invalid;
+        int tooFew = 0, enough = pos;
+        while (enough - tooFew > 1) {
+            const int middle = tooFew + (enough - tooFew) / 2;
+            (fitsCutting(middle) ? enough : tooFew) = middle;
         }
-        return EditBox::byteLength(input) <= limit ? Acceptable : Invalid;
+        int cut = enough;
+        // Never leave half of a surrogate pair behind.
+        const int keep = pos - cut;
+        if (keep > 0 && input.at(keep - 1).isHighSurrogate() && input.at(keep).isLowSurrogate())
+            ++cut;
+        input.remove(pos - cut, cut);
+        pos -= cut;
+        return Acceptable;
     }
 
   private:

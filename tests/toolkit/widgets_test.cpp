@@ -275,4 +275,18 @@ TEST(EditBox, FortyByteLimitForTypingAndPasting) {
                                           QString::fromUtf8("电视电视电视电视电视电视电视电视电") +
                                           QStringLiteral("def"));
     EXPECT_EQ(edit.text(), lxtv::test::gbk("abc电视电视电视电视电视电视电视电视电def"));
+
+    // A paste as long as the edit takes at all is cut just the same (and at once).
+    edit.clear();
+    edit.insert(QStringLiteral("ab"));
+    edit.setCursorPosition(1);
+    edit.insert(QString(32000, QChar(0x4E2D)));
+    EXPECT_EQ(edit.QLineEdit::text(),
+              QStringLiteral("a") + QString(19, QChar(0x4E2D)) + QStringLiteral("b"));
+
+    // A character outside the basic plane is cut whole, never leaving half of it behind.
+    edit.clear();
+    edit.insert(QString(40, QLatin1Char('x')));
+    edit.insert(QString::fromUtf8("😀"));
+    EXPECT_EQ(edit.QLineEdit::text(), QString(40, QLatin1Char('x')));
 }
