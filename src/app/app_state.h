@@ -3,6 +3,7 @@
 // The one process-wide record that every handler shares. Texts are code page 936 bytes
 // (paths: the file system's bytes); arrays are std::vector, indexed from 0 in code.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -10,7 +11,9 @@
 namespace lxtv::app {
 
 struct AppState {
-    std::int32_t isMaximized = 0;                  // 0 normal, 1 maximized by the title strip
+    // 0 normal, 1 maximized by the title strip. Written by the tree builder's thread too (through
+    // the toggle) while the window thread reads it, hence atomic; no lock guards the record.
+    std::atomic<std::int32_t> isMaximized = 0;
     std::string currentFolder;                     // folder shown in the movie list
     std::string folderRootText;                    // never assigned; stays empty
     std::string fileIconImages;                    // image list of the movie list, as bytes
