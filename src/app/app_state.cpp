@@ -31,6 +31,17 @@ void releaseAppState() {
     ++releases;
 }
 
+void resetAppState() {
+    AppState& s = appState();
+    s.isMaximized = 0;
+    s.currentFolder.clear();
+    s.folderRootText.clear();
+    s.fileIconImages.clear();
+    s.knownIconExtensions.clear();
+    s.catalogueIniPath.clear();
+    s.stripObjectIds.clear();
+}
+
 int releaseCount() {
     return releases;
 }

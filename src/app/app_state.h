@@ -26,6 +26,9 @@ struct AppState {
 AppState& appState();
 
 void initAppState();
+
+// Back to the zero-filled state of process start; tests run many starts in one process.
+void resetAppState();
 void releaseAppState();
 
 // How many times releaseAppState has run in this process (the exit routine runs once).

@@ -177,7 +177,7 @@ TEST(Registry, FreedesktopAnswers) {
 class MovieListFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        app::appState() = app::AppState{};
+        app::resetAppState();
         for (const char* d : {"Action", "b_sub", ".hidden_dir", "dir.ext.avi"})
             std::filesystem::create_directory(root.path() / d);
         for (const char* f : {"CLIP.AVI", "clip2.avi", "a.rm", "B.RM", "c.rmvb", "movie.mkv",
@@ -208,7 +208,7 @@ class MovieListFixture : public ::testing::Test {
     void TearDown() override {
         platform::setDesktopOpener(previousOpener);
         media::setPathCaptionWriter(previousWriter);
-        app::appState() = app::AppState{};
+        app::resetAppState();
     }
     void icon(const char* name, QColor c) {
         QImage img(48, 48, QImage::Format_ARGB32);
@@ -287,7 +287,7 @@ TEST_F(MovieListFixture, FillListsSubfoldersThenFilesByPattern) {
 // Every one of the video patterns, in its own place: one file per type, named so that the
 // folder's name order runs against the pattern order; files of other types stay out.
 TEST(MovieListPatterns, FilesFollowThePatternOrder) {
-    app::appState() = app::AppState{};
+    app::resetAppState();
     FakeRegistry reg;  // no associations: every type falls back to the stock icon
     test::TempDir dir;
     const std::vector<std::string> exts = {"rm",  "rmvb", "avi", "asf", "mpeg", "mpg", "pmp",
@@ -314,7 +314,7 @@ TEST(MovieListPatterns, FilesFollowThePatternOrder) {
     }
     EXPECT_EQ(shown, expected);
     EXPECT_EQ(app::appState().knownIconExtensions, exts);
-    app::appState() = app::AppState{};
+    app::resetAppState();
 }
 
 TEST_F(MovieListFixture, FailedFillChangesNothing) {
