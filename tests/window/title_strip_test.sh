@@ -32,6 +32,33 @@ expect_geometry $((left + 60)) $((top - 40)) 800 600
 left=$((left + 60))
 top=$((top - 40))
 
+# Hover pictures: the close object turns red under the pointer and back when it leaves; a big
+# button's caption turns red.
+pixel() {  # window x y -> "r,g,b" of the screen pixel there
+  import -window root -crop "1x1+$((left + $1))+$((top + $2))" txt:- | grep -oE 'srgb\([0-9]+,[0-9]+,[0-9]+' | cut -c6-
+}
+reddish() { IFS=, read -r r g b <<<"$1"; [ "$r" -gt 150 ] && [ "$g" -lt 120 ] && [ "$b" -lt 120 ]; }
+xdotool mousemove --window "$WID" $((4 + 800 - 30 + 2)) 10
+sleep 0.4
+reddish "$(pixel $((4 + 800 - 30 + 2)) 10)" || fail "close object not red under the pointer: $(pixel $((4 + 800 - 30 + 2)) 10)"
+shot close_hover
+xdotool mousemove --window "$WID" 500 60
+sleep 0.4
+reddish "$(pixel $((4 + 800 - 30 + 2)) 10)" && fail "close object still red after the pointer left"
+red_in_caption() {  # counts reddish pixels in the caption band of the data sync button
+  import -window root -crop "56x14+$((left + 281))+$((top + 29 + 34))" txt:- |
+    grep -oE 'srgb\([0-9]+,[0-9]+,[0-9]+' | cut -c6- | while IFS=, read -r r g b; do
+      [ "$r" -gt 150 ] && [ "$g" -lt 100 ] && [ "$b" -lt 100 ] && echo x
+    done | wc -l
+}
+[ "$(red_in_caption)" -eq 0 ] || fail "data sync caption red without the pointer"
+xdotool mousemove --window "$WID" $((281 + 28)) $((29 + 20))
+sleep 0.4
+[ "$(red_in_caption)" -gt 5 ] || fail "data sync caption not red under the pointer"
+shot button_hover
+xdotool mousemove --window "$WID" 500 300
+sleep 0.2
+
 # Object 2 maximizes: the screen's width, its height less 28.
 click_at $((4 + 800 - 52 + 10)) 17 0.8
 expect_geometry 0 0 $SCREEN_W $((SCREEN_H - 28))
