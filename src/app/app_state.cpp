@@ -19,27 +19,28 @@ void initAppState() {
     s.stripObjectIds.clear();
 }
 
-void releaseAppState() {
-    AppState& s = appState();
-    // Released in declaration order, as the exit routine always has.
+namespace {
+
+// Released in declaration order, as the exit routine always has.
+void releaseOwnedFields(AppState& s) {
     std::string().swap(s.currentFolder);
     std::string().swap(s.folderRootText);
     std::string().swap(s.fileIconImages);
     std::vector<std::string>().swap(s.knownIconExtensions);
     std::string().swap(s.catalogueIniPath);
     std::vector<std::int32_t>().swap(s.stripObjectIds);
+}
+
+}  // namespace
+
+void releaseAppState() {
+    releaseOwnedFields(appState());
     ++releases;
 }
 
 void resetAppState() {
-    AppState& s = appState();
-    s.isMaximized = 0;
-    s.currentFolder.clear();
-    s.folderRootText.clear();
-    s.fileIconImages.clear();
-    s.knownIconExtensions.clear();
-    s.catalogueIniPath.clear();
-    s.stripObjectIds.clear();
+    appState().isMaximized = 0;
+    releaseOwnedFields(appState());
 }
 
 int releaseCount() {
