@@ -21,9 +21,9 @@
 #include "catalogue/channel_selection.h"
 #include "catalogue/tree_builder.h"
 #include "catalogue/tree_carrier.h"
-#include "catalogue/tree_memory.h"
 #include "platform/ansi.h"
 #include "platform/profile.h"
+#include "toolkit/tree_memory.h"
 #include "toolkit/tree_view.h"
 
 namespace {
@@ -75,7 +75,7 @@ Figures run(const std::string& path, int categories, int channels) {
     // The builder alone, file parsed afresh as after a download.
     platform::clearProfileCache();
     {
-        catalogue::MemoryTree memory;
+        toolkit::MemoryTree memory;
         const auto start = Clock::now();
         catalogue::fillCatalogueTree(memory, path);
         f.memoryBuildMs = msSince(start);

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/app_state.h"
 #include "app/start.h"
 #include "chrome/main_window.h"
+#include "platform/files.h"
+#include "state/app_state.h"
 
 int main(int argc, char** argv) {
     using namespace lxtv;
@@ -20,12 +21,12 @@ int main(int argc, char** argv) {
     // Files beside the program are found through the current directory too (the installer is
     // started with an empty working directory). A program file in the root folder has the empty
     // run directory.
-    const std::string dir = app::runDirectory();
+    const std::string dir = platform::runDirectory();
     if (chdir(dir.empty() ? "/" : dir.c_str()) != 0) {
         // Not fatal: every path the client builds is absolute.
     }
 
-    app::initAppState();
+    state::initAppState();
 
     // The window is never destroyed: the process ends right after the exit routine, and a tree
     // builder still running may at that moment be handing the window an operation (the maximize

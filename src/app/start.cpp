@@ -5,16 +5,17 @@
 #include <atomic>
 #include <thread>
 
-#include "app/app_state.h"
 #include "browser/browser_pane.h"
 #include "browser/site_links.h"
 #include "catalogue/channel_selection.h"
 #include "catalogue/data_sync.h"
-#include "catalogue/download.h"
+#include "catalogue/fetch.h"
 #include "catalogue/tree_builder.h"
 #include "chrome/main_window.h"
 #include "chrome/title_strip.h"
 #include "media/movie_list.h"
+#include "platform/files.h"
+#include "state/app_state.h"
 #include "toolkit/list_view.h"
 #include "toolkit/picture_button.h"
 #include "toolkit/tree_view.h"
@@ -57,7 +58,7 @@ void fetchCatalogueKeepingTheLoadingPageFirst() {
 
 void onMainWindowCreated() {
     fetchCatalogueKeepingTheLoadingPageFirst();
-    appState().catalogueIniPath = runDirectory() + "/LXTV.ini";
+    state::appState().catalogueIniPath = platform::runDirectory() + "/LXTV.ini";
     chrome::buildTitleStrip();
     // Never joined: it ends when the tree is built, or with the process.
     std::thread(catalogue::buildCatalogueTree).detach();
@@ -94,7 +95,7 @@ void runExitRoutine() {
     static bool ran = false;
     if (ran) return;
     ran = true;
-    releaseAppState();
+    state::releaseAppState();
 }
 
 }  // namespace lxtv::app

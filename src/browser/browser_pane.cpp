@@ -1,7 +1,7 @@
 #include "browser/browser_pane.h"
 
-#include "browser/site.h"
 #include "chrome/main_window.h"
+#include "site/site.h"
 #include "toolkit/frame_panel.h"
 #include "toolkit/list_view.h"
 #include "toolkit/web_view.h"
@@ -19,7 +19,7 @@ void onHomeButtonClicked() {
     chrome::MainWindow& window = chrome::mainWindow();
     window.movieList->hide();
     window.browserFrame->show();
-    view().setAddress(siteAddress(homePath));
+    view().setAddress(site::siteAddress(site::homePath));
 }
 
 // The engine's own history; with nowhere to go these do nothing, so the buttons stay enabled.
@@ -37,7 +37,7 @@ void onStopButtonClicked() {
 }
 
 void onSiteHomeButtonClicked() {
-    view().setAddress(siteAddress(homePath));
+    view().setAddress(site::siteAddress(site::homePath));
 }
 
 }  // namespace lxtv::browser

@@ -1,11 +1,11 @@
 #include "browser/site_links.h"
 
-#include "app/app_state.h"
-#include "browser/site.h"
 #include "build_config.h"
 #include "chrome/main_window.h"
 #include "platform/ansi.h"
 #include "platform/desktop.h"
+#include "platform/files.h"
+#include "site/site.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/web_view.h"
 
@@ -28,7 +28,7 @@ std::string searchAddress(const std::string& keyword) {
     // Every other byte is escaped, so "&", "#", "%" and spaces stay part of the keyword and the
     // site receives the code page 936 bytes as typed, not the engine's UTF-8 re-encoding.
     static constexpr char hex[] = "0123456789ABCDEF";
-    std::string address = siteAddress(searchPath);
+    std::string address = site::siteAddress(site::searchPath);
     address.reserve(address.size() + keyword.size() * 3);
     for (const char c : keyword) {
         const auto b = static_cast<unsigned char>(c);
@@ -50,26 +50,26 @@ std::string supportChatAddress() {
 }
 
 std::string installerPath() {
-    return app::runDirectory() + "/QvodInstall.exe";
+    return platform::runDirectory() + "/QvodInstall.exe";
 }
 
 void onLatestPicksClicked() {
-    open(siteAddress(latestPicksPath));
+    open(site::siteAddress(site::latestPicksPath));
 }
 void onHotRankingClicked() {
-    open(siteAddress(hotRankingPath));
+    open(site::siteAddress(site::hotRankingPath));
 }
 void onRecentUpdatesClicked() {
-    open(siteAddress(recentUpdatesPath));
+    open(site::siteAddress(site::recentUpdatesPath));
 }
 void onOnlineUpgradeClicked() {
-    open(siteAddress(onlineUpgradePath));
+    open(site::siteAddress(site::onlineUpgradePath));
 }
 void onFeedbackClicked() {
-    open(siteAddress(feedbackPath));
+    open(site::siteAddress(site::feedbackPath));
 }
 void onAboutUsClicked() {
-    open(siteAddress(aboutUsPath));
+    open(site::siteAddress(site::aboutUsPath));
 }
 
 void onSearchClicked() {

@@ -2,11 +2,13 @@
 
 #include <string_view>
 
-#include "app/app_state.h"
-#include "browser/site.h"
 #include "catalogue/catalogue_file.h"
+#include "catalogue/tree_images.h"
 #include "chrome/main_window.h"
 #include "platform/ansi.h"
+#include "platform/ascii.h"
+#include "site/site.h"
+#include "state/app_state.h"
 #include "toolkit/frame_panel.h"
 #include "toolkit/list_view.h"
 #include "toolkit/transparent_label.h"
@@ -14,13 +16,6 @@
 #include "toolkit/web_view.h"
 
 namespace lxtv::catalogue {
-
-namespace {
-
-constexpr int moreFilmsImage = 2;
-constexpr int channelImage = 3;
-
-}  // namespace
 
 std::string channelAddress(const std::string& value) {
     // The kind byte and the separator go, whatever they are.
@@ -61,8 +56,7 @@ bool isScriptAddress(const std::string& address) {
         if (c == '\t' || c == '\n' || c == '\r') continue;
         if (!started && b <= 0x20) continue;
         started = true;
-        const char lower = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-        if (lower != scheme[matched]) return false;
+        if (platform::asciiLower(c) != scheme[matched]) return false;
         if (++matched == scheme.size()) return true;
     }
     return false;
@@ -74,7 +68,7 @@ std::optional<std::string> selectionAddress(const toolkit::TreeOperations& tree,
     const std::string item = tree.itemText(tree.selectedIndex());
     const std::string address = channelAddress(readCatalogueValue(iniPath, category, item));
     const int image = tree.selectedImageOf(tree.selectedIndex());
-    if (image == moreFilmsImage) return browser::siteAddress(browser::homePath);
+    if (image == moreFilmsImage) return site::siteAddress(site::homePath);
     if (image == channelImage) {
         // The catalogue comes over plain HTTP: a script address would run in the page shown.
         if (isScriptAddress(address)) return std::nullopt;
@@ -83,13 +77,13 @@ std::optional<std::string> selectionAddress(const toolkit::TreeOperations& tree,
     return std::nullopt;
 }
 
-void onCategoryTreeSelectionChanged(int) {
+void onCategoryTreeSelectionChanged(toolkit::SelectionCause) {
     if (!chrome::hasMainWindow()) return;
     chrome::MainWindow& window = chrome::mainWindow();
     window.pathLabel->setText(QString());
     window.movieList->hide();
     window.browserFrame->show();
-    if (auto address = selectionAddress(*window.categoryTree, app::appState().catalogueIniPath))
+    if (auto address = selectionAddress(*window.categoryTree, state::appState().catalogueIniPath))
         window.browserView->setAddress(*address);
 }
 

@@ -3,14 +3,12 @@
 #include <optional>
 #include <string>
 
-namespace lxtv::toolkit {
-class TreeOperations;
-}
+#include "toolkit/tree_view.h"
 
 namespace lxtv::catalogue {
 
-// Handler of categoryTree's selection-changed event (cause: 0 mouse, 1 keyboard, 2 other).
-void onCategoryTreeSelectionChanged(int cause);
+// Handler of categoryTree's selection-changed event, whatever moved the selection.
+void onCategoryTreeSelectionChanged(toolkit::SelectionCause cause);
 
 // The page address cut out of a channel's catalogue value.
 std::string channelAddress(const std::string& value);

@@ -1,6 +1,6 @@
 #include "catalogue/data_sync.h"
 
-#include "catalogue/download.h"
+#include "catalogue/fetch.h"
 #include "platform/ansi.h"
 #include "platform/message_box.h"
 
@@ -14,7 +14,7 @@ void onDataSyncClicked() {
     // Blocks the window thread until the download ends, as the button always has; the
     // time-outs bound the wait. The tree is not rebuilt: channels picked from now on are
     // looked up in the new copy.
-    if (fetchCatalogue())
+    if (fetchCatalogue().stored)
         platform::showMessageBox(stored, caption, platform::MessageIcon::information);
     else
         platform::showMessageBox(kept, caption, platform::MessageIcon::warning);

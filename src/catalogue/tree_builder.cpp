@@ -3,24 +3,18 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_state.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/tree_carrier.h"
+#include "catalogue/tree_images.h"
 #include "chrome/main_window.h"
 #include "chrome/title_strip.h"
 #include "platform/ansi.h"
+#include "state/app_state.h"
 #include "toolkit/tree_view.h"
 
 namespace lxtv::catalogue {
 
 namespace {
-
-// Image indices of the tree's image list.
-constexpr int categoryImage = 0;
-constexpr int selectedCategoryImage = 1;
-constexpr int moreFilmsImage = 2;
-constexpr int channelImage = 3;
-constexpr int headerImage = 4;
 
 struct Texts {
     std::string header = platform::fromUtf8("节目菜单");
@@ -84,7 +78,7 @@ void buildCatalogueTreeInto(toolkit::TreeView* tree, const std::string& iniPath,
 
 void buildCatalogueTree() {
     if (!chrome::hasMainWindow()) return;
-    const std::string iniPath = app::appState().catalogueIniPath;
+    const std::string iniPath = state::appState().catalogueIniPath;
     buildCatalogueTreeInto(chrome::mainWindow().categoryTree, iniPath,
                            [] { chrome::toggleMaximized(); });
 }

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/tree_memory.h"
+#include "toolkit/tree_memory.h"
 #include "toolkit/tree_view.h"
 
 namespace lxtv::catalogue {
@@ -50,7 +50,7 @@ class WindowTreeCarrier : public toolkit::TreeOperations {
     void markUrgent() const;
 
     std::shared_ptr<Shared> shared_;
-    MemoryTree mirror_;
+    toolkit::MemoryTree mirror_;
     mutable std::vector<CarriedOp> buffer_;
 };
 

@@ -4,14 +4,13 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPalette>
-#include <atomic>
 #include <vector>
 
-#include "browser/site.h"
 #include "build_config.h"
 #include "chrome/skin_layout.h"
 #include "chrome/title_strip.h"
 #include "platform/screen.h"
+#include "site/site.h"
 #include "toolkit/animation_strip.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/frame_panel.h"
@@ -32,11 +31,6 @@ static void initSkinResources() {
 namespace lxtv::chrome {
 namespace {
 
-// Read from the catalogue worker too (it asks whether the window exists before it hands a
-// window operation over), so the pointer itself is atomic.
-std::atomic<MainWindow*> current{nullptr};
-
-const QColor windowBackground(233, 240, 244);
 const QColor titleColour(30, 67, 107);
 
 QImage picture(const char* path) {
@@ -52,19 +46,12 @@ QImage buttonPicture(const char* id, const char* suffix = "") {
 
 MainWindow::MainWindow() : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint) {
     initSkinResources();
-    current = this;
+    current_ = this;
 }
 
 MainWindow::~MainWindow() {
     MainWindow* self = this;
-    current.compare_exchange_strong(self, nullptr);
-}
-
-MainWindow& mainWindow() {
-    return *current.load();
-}
-bool hasMainWindow() {
-    return current.load() != nullptr;
+    current_.compare_exchange_strong(self, nullptr);
 }
 
 void MainWindow::createControls() {
@@ -94,7 +81,7 @@ void MainWindow::createControls() {
         return b;
     };
     const auto panel = [&](QWidget* parent, const char* file, const char* name, int x, int y, int w,
-                           int h, int mode) {
+                           int h, PicturePanel::DisplayMode mode) {
         auto* p = place(new PicturePanel(parent), name, x, y, w, h, false);
         p->setPicture(picture((std::string("panels/") + file + ".gif").c_str()));
         p->setDisplayMode(mode);
@@ -131,7 +118,9 @@ void MainWindow::createControls() {
     movieList->setColors(Qt::black, Qt::white, Qt::white);
     movieList->setFocusPolicy(Qt::StrongFocus);
 
-    middleBar = panel(this, "middleBar", "_中间图片框", 143, 85, 649, 30, 1);
+    constexpr auto natural = PicturePanel::DisplayMode::natural;
+    constexpr auto stretched = PicturePanel::DisplayMode::stretched;
+    middleBar = panel(this, "middleBar", "_中间图片框", 143, 85, 649, 30, stretched);
 
     categoryTree = place(new TreeView(this), "_分类框", 3, 91, 170, 380, false);
     categoryTree->setColors(QColor(8, 25, 42), windowBackground);
@@ -146,14 +135,14 @@ void MainWindow::createControls() {
     titleLabel = label(this, "透明标签2", 36, 7, 172, 20, titleColour,
                        QString::fromUtf8("岚汐网络电视(LXTV)"));
     windowButtonAnchor = place(new StripTemplate(this), "控制大小", 774, 7, 21, 20, false);
-    categoryDivider = panel(this, "categoryDivider", "_分类线框", 140, 86, 2, 14, 1);
-    bottomRightBorder = panel(this, "bottomRightBorder", "底边右边框", 796, 576, 4, 24, 0);
-    bottomBar = panel(this, "bottomBar", "_底边中间框", 4, 576, 412, 24, 1);
-    bottomLeftBorder = panel(this, "bottomLeftBorder", "底边左边框", 0, 576, 4, 24, 0);
-    middleLeftBorder = panel(this, "middleLeftBorder", "_中间左边框", 0, 86, 4, 32, 1);
-    middleRightBorder = panel(this, "middleRightBorder", "_中间右边框", 796, 86, 4, 16, 1);
-    topRightBorder = panel(this, "topRightBorder", "顶右边框", 796, 0, 4, 86, 1);
-    topLeftBorder = panel(this, "topLeftBorder", "顶左边框", 0, 0, 4, 86, 1);
+    categoryDivider = panel(this, "categoryDivider", "_分类线框", 140, 86, 2, 14, stretched);
+    bottomRightBorder = panel(this, "bottomRightBorder", "底边右边框", 796, 576, 4, 24, natural);
+    bottomBar = panel(this, "bottomBar", "_底边中间框", 4, 576, 412, 24, stretched);
+    bottomLeftBorder = panel(this, "bottomLeftBorder", "底边左边框", 0, 576, 4, 24, natural);
+    middleLeftBorder = panel(this, "middleLeftBorder", "_中间左边框", 0, 86, 4, 32, stretched);
+    middleRightBorder = panel(this, "middleRightBorder", "_中间右边框", 796, 86, 4, 16, stretched);
+    topRightBorder = panel(this, "topRightBorder", "顶右边框", 796, 0, 4, 86, stretched);
+    topLeftBorder = panel(this, "topLeftBorder", "顶左边框", 0, 0, 4, 86, stretched);
 
     titleStrip = place(new AnimationStrip(this), "_顶动画框", 4, 0, 791, 86, false);
     titleStrip->setBackgroundPicture(picture("panels/stripBackground.gif"));
@@ -172,13 +161,14 @@ void MainWindow::createControls() {
     searchFrame->setFill(windowBackground);
 
     searchEdit = place(new EditBox(searchFrame), "搜索编辑框", 4, 1, 170, 20, false);
+    searchEdit->setColors(Qt::black, windowBackground);
     searchEdit->setByteLimit(40);
     searchEdit->setFocusPolicy(Qt::StrongFocus);
 
     // The browser view starts loading the provider's loading page as soon as it exists.
     browserView = place(new WebView(browserFrame), "超文本浏览框1", -2, -2, 28, 40, false);
     browserView->setFocusPolicy(Qt::StrongFocus);
-    browserView->setAddress(browser::siteAddress(browser::loadingPath));
+    browserView->setAddress(site::siteAddress(site::loadingPath));
 
     // bottomBar's children, topmost first.
     noticeLabel =
@@ -254,20 +244,20 @@ void MainWindow::keyPressEvent(QKeyEvent* event) {
     QWidget::keyPressEvent(event);
 }
 
-int MainWindow::placement() const {
-    if (isMinimized()) return 2;
-    if (isMaximized()) return 3;
-    return 0;
+Placement MainWindow::placement() const {
+    if (isMinimized()) return Placement::minimized;
+    if (isMaximized()) return Placement::coveringScreen;
+    return Placement::normal;
 }
 
-void MainWindow::setPlacement(int value) {
+void MainWindow::setPlacement(Placement value) {
     if (!isVisible()) return;
     const QSize screen = platform::primaryScreenSize();
     switch (value) {
-        case 0:
+        case Placement::normal:
             showNormal();
             break;
-        case 1: {
+        case Placement::centred: {
             if (isMinimized() || isMaximized()) showNormal();
             const QRect outer = frameGeometry();
             const QPoint centred((screen.width() - outer.width()) / 2,
@@ -275,10 +265,10 @@ void MainWindow::setPlacement(int value) {
             if (outer.topLeft() != centred) move(centred);
             break;
         }
-        case 2:
+        case Placement::minimized:
             showMinimized();
             break;
-        case 3: {
+        case Placement::coveringScreen: {
             // The window has no sizing frame, so "maximized" is covering the screen by hand.
             if (isMinimized() || isMaximized()) showNormal();
             const QRect whole(QPoint(0, 0), screen);
@@ -286,8 +276,6 @@ void MainWindow::setPlacement(int value) {
             show();
             break;
         }
-        default:
-            break;
     }
 }
 

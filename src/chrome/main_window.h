@@ -2,7 +2,9 @@
 
 // The one window of the client and its 38 controls, reached by their identifiers.
 
+#include <QColor>
 #include <QWidget>
+#include <atomic>
 #include <functional>
 
 namespace lxtv::toolkit {
@@ -20,6 +22,17 @@ class StripTemplate;
 
 namespace lxtv::chrome {
 
+// The skin's background, behind the controls and in the search box.
+inline const QColor windowBackground{233, 240, 244};
+
+// The window's placement property.
+enum class Placement {
+    normal = 0,
+    centred = 1,
+    minimized = 2,
+    coveringScreen = 3,
+};
+
 class MainWindow : public QWidget {
     Q_OBJECT
 
@@ -35,9 +48,13 @@ class MainWindow : public QWidget {
     // Raised once by load(), after the controls exist and before the window is shown.
     std::function<void()> created;
 
-    // 0 normal, 1 centred, 2 minimized, 3 covering the screen; acts only while visible.
-    int placement() const;
-    void setPlacement(int value);
+    // Reads normal, minimized or covering the screen; setting acts only while visible.
+    Placement placement() const;
+    void setPlacement(Placement value);
+
+    // The window that exists now (the last one constructed and not yet destroyed), or null.
+    // Every handler reaches the controls through it; read from the catalogue worker too.
+    static MainWindow* current() { return current_.load(); }
 
     toolkit::PictureButton* qvodInstallButton = nullptr;
     toolkit::PictureButton* aboutUsButton = nullptr;
@@ -87,11 +104,15 @@ class MainWindow : public QWidget {
     void createControls();
     // Moves and resizes run the skin layout only once the created event has been raised.
     bool layoutLive_ = false;
+    static inline std::atomic<MainWindow*> current_{nullptr};
 };
 
-// The window that exists now (the last one constructed and not yet destroyed). Every handler
-// reaches the controls through it.
-MainWindow& mainWindow();
-bool hasMainWindow();
+// MainWindow::current() for the handlers: the window, and whether there is one.
+inline MainWindow& mainWindow() {
+    return *MainWindow::current();
+}
+inline bool hasMainWindow() {
+    return MainWindow::current() != nullptr;
+}
 
 }  // namespace lxtv::chrome

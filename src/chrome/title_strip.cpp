@@ -8,20 +8,22 @@
 #include <QThread>
 #include <QWindow>
 #include <cmath>
-#include <mutex>
 
-#include "app/app_state.h"
 #include "build_config.h"
 #include "chrome/main_window.h"
 #include "platform/desktop.h"
 #include "platform/screen.h"
 #include "platform/sound.h"
+#include "state/app_state.h"
 #include "toolkit/animation_strip.h"
 #include "toolkit/geometry.h"
 #include "toolkit/strip_template.h"
 #include "toolkit/transparent_label.h"
 
 namespace lxtv::chrome {
+
+platform::Seam<void(int)> programExit([](int code) { QApplication::exit(code); });
+
 namespace {
 
 // Object numbers as the handlers know them.
@@ -32,6 +34,34 @@ constexpr int iconObject = 4;
 constexpr int messageBoardObject = 5;
 constexpr int aboutObject = 6;
 
+// What each object shows while the pointer is away from it and while it is over it; the
+// maximize object shows the restore pair while the window is maximized. Entering and leaving
+// the two outside-page objects clicks.
+struct ObjectPictures {
+    int id;
+    const char* away;
+    const char* over;
+    const char* awayMaximized;
+    const char* overMaximized;
+    bool clicks;
+};
+constexpr ObjectPictures objectPictures[] = {
+    {closeObject, "closePicture.png", "closeHoverPicture.png", nullptr, nullptr, false},
+    {maximizeObject, "maximizePicture.png", "maximizeHoverPicture.png", "restorePicture.png",
+     "restoreHoverPicture.png", false},
+    {minimizeObject, "minimizePicture.png", "minimizeHoverPicture.png", nullptr, nullptr, false},
+    {iconObject, "stripIconPicture.png", nullptr, nullptr, nullptr, false},
+    {messageBoardObject, "messageBoardPicture.png", "messageBoardHoverPicture.png", nullptr,
+     nullptr, true},
+    {aboutObject, "aboutPicture.png", "aboutHoverPicture.png", nullptr, nullptr, true},
+};
+
+const ObjectPictures* picturesOf(int id) {
+    for (const ObjectPictures& p : objectPictures)
+        if (p.id == id) return &p;
+    return nullptr;
+}
+
 QByteArray resourceBytes(const char* name) {
     QFile file(QStringLiteral(":/assets/strip/") + QLatin1String(name));
     if (!file.open(QIODevice::ReadOnly)) return {};  // a missing picture leaves the object bare
@@ -39,34 +69,24 @@ QByteArray resourceBytes(const char* name) {
 }
 
 void setPicture(int id, const char* name) {
-    if (!hasMainWindow() || !mainWindow().titleStrip) return;
+    if (!hasMainWindow() || !mainWindow().titleStrip || name == nullptr) return;
     mainWindow().titleStrip->setObjectPicture(id, resourceBytes(name));
 }
 
-// The drag that a press on the normal-state strip starts. The pressed object's action waits
-// for the release, as it would behind a modal move loop.
-struct Drag {
-    bool active = false;
-    QPoint startPointer;
-    QPoint startWindow;
-    bool actionPending = false;
-    int pendingId = 0;
-};
-Drag drag;
+void setRestingPicture(int id) {
+    if (const ObjectPictures* p = picturesOf(id)) setPicture(id, p->away);
+}
 
-std::mutex exitLock;
-ExitHandler exitHandler;
-
-void endProgram(int code) {
-    ExitHandler handler;
-    {
-        std::lock_guard<std::mutex> guard(exitLock);
-        handler = exitHandler;
-    }
-    if (handler)
-        handler(code);
+// The enter and leave handlers' one step: the picture for where the pointer is now.
+void showPointerPicture(int id, bool over) {
+    const ObjectPictures* p = picturesOf(id);
+    if (p == nullptr || p->over == nullptr) return;
+    if (p->clicks) playClickSound();
+    const bool maximized = p->awayMaximized != nullptr && state::appState().isMaximized != 0;
+    if (maximized)
+        setPicture(id, over ? p->overMaximized : p->awayMaximized);
     else
-        QApplication::exit(code);
+        setPicture(id, over ? p->over : p->away);
 }
 
 // Runs a window operation on the window's thread. From another thread the caller waits for it;
@@ -95,13 +115,13 @@ void performAction(int id) {
         case closeObject:
             playClickSound();
             window.close();
-            endProgram(0);
+            programExit(0);
             break;
         case maximizeObject:
             toggleMaximized();
             break;
         case minimizeObject:
-            window.setPlacement(2);
+            window.setPlacement(Placement::minimized);
             playClickSound();
             break;
         case messageBoardObject:
@@ -126,7 +146,7 @@ void buildTitleStrip() {
     using namespace toolkit;
     MainWindow& m = mainWindow();
     AnimationStrip* strip = m.titleStrip;
-    auto& ids = app::appState().stripObjectIds;
+    auto& ids = state::appState().stripObjectIds;
 
     double x = std::trunc(double(width(strip)) - 21);
     for (int i = 0; i < 3; ++i) {
@@ -136,34 +156,31 @@ void buildTitleStrip() {
     ids.push_back(
         strip->createObject(m.windowButtonAnchor, 5, std::trunc(double(top(m.titleLabel)) - 1)));
 
-    setPicture(iconObject, "stripIconPicture.png");
-    setPicture(minimizeObject, "minimizePicture.png");
-    setPicture(maximizeObject, "maximizePicture.png");
-    setPicture(closeObject, "closePicture.png");
+    for (const int id : {iconObject, minimizeObject, maximizeObject, closeObject})
+        setRestingPicture(id);
 
     x = left(m.bigButtonAnchor);
     for (int i = 0; i < 2; ++i) {
         ids.push_back(strip->createObject(m.bigButtonAnchor, x, top(m.bigButtonAnchor)));
         x = x + 68;
     }
-    setPicture(messageBoardObject, "messageBoardPicture.png");
-    setPicture(aboutObject, "aboutPicture.png");
+    for (const int id : {messageBoardObject, aboutObject}) setRestingPicture(id);
 }
 
 void toggleMaximized() {
-    auto& state = app::appState();
-    if (state.isMaximized == 0) {
-        state.isMaximized = 1;
-        onWindowThread([] { mainWindow().setPlacement(3); });
+    state::AppState& s = state::appState();
+    if (s.isMaximized == 0) {
+        s.isMaximized = 1;
+        onWindowThread([] { mainWindow().setPlacement(Placement::coveringScreen); });
         onWindowThread([] {
             const int screenHeight = platform::primaryScreenSize().height();
             toolkit::setHeight(&mainWindow(), double(screenHeight) - 28);
         });
     } else {
-        state.isMaximized = 0;
+        s.isMaximized = 0;
         onWindowThread([] { toolkit::setWidth(&mainWindow(), 800); });
         onWindowThread([] { toolkit::setHeight(&mainWindow(), 600); });
-        onWindowThread([] { mainWindow().setPlacement(1); });
+        onWindowThread([] { mainWindow().setPlacement(Placement::centred); });
     }
     playClickSound();
 }
@@ -177,35 +194,43 @@ void playClickSound() {
 }
 
 void onStripButtonDown(int x, int y, int) {
-    if (!hasMainWindow() || app::appState().isMaximized != 0) return;
+    if (!hasMainWindow() || state::appState().isMaximized != 0) return;
     MainWindow& window = mainWindow();
     if (platformIgnoresMove()) {
         // The compositor moves the window itself; the action then follows the press.
         if (QWindow* handle = window.windowHandle()) handle->startSystemMove();
         return;
     }
-    drag = Drag{};
+    const QPoint pointer = window.titleStrip->mapToGlobal(QPoint(x, y));
+    state::StripDrag& drag = state::appState().stripDrag;
+    drag = state::StripDrag{};
     drag.active = true;
-    drag.startPointer = window.titleStrip->mapToGlobal(QPoint(x, y));
-    drag.startWindow = QPoint(toolkit::left(&window), toolkit::top(&window));
+    drag.startPointerX = pointer.x();
+    drag.startPointerY = pointer.y();
+    drag.startWindowX = toolkit::left(&window);
+    drag.startWindowY = toolkit::top(&window);
 }
 
 void onStripPointerMoved(int globalX, int globalY) {
+    const state::StripDrag& drag = state::appState().stripDrag;
     if (!drag.active || !hasMainWindow()) return;
-    const QPoint target = drag.startWindow + (QPoint(globalX, globalY) - drag.startPointer);
+    const QPoint target(drag.startWindowX + globalX - drag.startPointerX,
+                        drag.startWindowY + globalY - drag.startPointerY);
     MainWindow& window = mainWindow();
     if (target != window.frameGeometry().topLeft()) window.move(target);
 }
 
 void onStripButtonUp(int globalX, int globalY) {
+    state::StripDrag& drag = state::appState().stripDrag;
     if (!drag.active) return;
     onStripPointerMoved(globalX, globalY);
-    const Drag ended = drag;
-    drag = Drag{};
+    const state::StripDrag ended = drag;
+    drag = state::StripDrag{};
     if (ended.actionPending) performAction(ended.pendingId);
 }
 
 void onStripObjectPressed(int id) {
+    state::StripDrag& drag = state::appState().stripDrag;
     if (drag.active) {
         drag.actionPending = true;
         drag.pendingId = id;
@@ -215,61 +240,11 @@ void onStripObjectPressed(int id) {
 }
 
 void onStripObjectEntered(int id, int) {
-    switch (id) {
-        case closeObject:
-            setPicture(closeObject, "closeHoverPicture.png");
-            break;
-        case maximizeObject:
-            setPicture(maximizeObject, app::appState().isMaximized == 0
-                                           ? "maximizeHoverPicture.png"
-                                           : "restoreHoverPicture.png");
-            break;
-        case minimizeObject:
-            setPicture(minimizeObject, "minimizeHoverPicture.png");
-            break;
-        case messageBoardObject:
-            playClickSound();
-            setPicture(messageBoardObject, "messageBoardHoverPicture.png");
-            break;
-        case aboutObject:
-            playClickSound();
-            setPicture(aboutObject, "aboutHoverPicture.png");
-            break;
-        default:
-            break;
-    }
+    showPointerPicture(id, true);
 }
 
 void onStripObjectLeft(int id, int) {
-    switch (id) {
-        case closeObject:
-            setPicture(closeObject, "closePicture.png");
-            break;
-        case maximizeObject:
-            setPicture(maximizeObject, app::appState().isMaximized == 0 ? "maximizePicture.png"
-                                                                        : "restorePicture.png");
-            break;
-        case minimizeObject:
-            setPicture(minimizeObject, "minimizePicture.png");
-            break;
-        case messageBoardObject:
-            playClickSound();
-            setPicture(messageBoardObject, "messageBoardPicture.png");
-            break;
-        case aboutObject:
-            playClickSound();
-            setPicture(aboutObject, "aboutPicture.png");
-            break;
-        default:
-            break;
-    }
-}
-
-ExitHandler setExitHandler(ExitHandler handler) {
-    std::lock_guard<std::mutex> guard(exitLock);
-    ExitHandler previous = std::move(exitHandler);
-    exitHandler = std::move(handler);
-    return previous;
+    showPointerPicture(id, false);
 }
 
 }  // namespace lxtv::chrome

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <functional>
+#include "platform/seam.h"
 
 namespace lxtv::chrome {
 
@@ -24,9 +24,8 @@ void onStripObjectLeft(int id, int pressedId);
 void onStripPointerMoved(int globalX, int globalY);
 void onStripButtonUp(int globalX, int globalY);
 
-// How the close object ends the program after the window is gone: QApplication::exit(code) by
-// default. Tests replace it; an empty function restores the default. Returns the previous one.
-using ExitHandler = std::function<void(int)>;
-ExitHandler setExitHandler(ExitHandler handler);
+// How the close object ends the program after the window is gone: QApplication::exit(code).
+// Tests stand in for it.
+extern platform::Seam<void(int)> programExit;
 
 }  // namespace lxtv::chrome

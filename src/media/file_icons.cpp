@@ -4,28 +4,18 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <vector>
 
-#include "app/app_state.h"
 #include "media/movie_list.h"
+#include "platform/ascii.h"
 #include "platform/file_types.h"
 #include "platform/image_list.h"
+#include "state/app_state.h"
 #include "toolkit/list_view.h"
 
 namespace lxtv::media {
 namespace {
 
 constexpr int kVideoFileSlot = 1;
-
-// The slot each known type's files show, beside knownIconExtensions and kept the same length.
-std::vector<int>& knownIconSlots() {
-    static std::vector<int> iconSlotList;
-    return iconSlotList;
-}
-
-void alignSlots() {
-    knownIconSlots().resize(app::appState().knownIconExtensions.size(), kVideoFileSlot);
-}
 
 // Full-width forms of ASCII characters (and the ideographic space), in UTF-8 or in code
 // page 936, become the ASCII characters; everything else is kept.
@@ -70,54 +60,45 @@ bool isDigit(char c) {
 }  // namespace
 
 void resetFileIcons() {
-    app::AppState& s = app::appState();
+    state::AppState& s = state::appState();
     s.fileIconImages = defaultListImages();
     s.knownIconExtensions.clear();
-    knownIconSlots().clear();
 }
 
 int findOrAddIconExtension(const std::string& ext) {
-    auto& known = app::appState().knownIconExtensions;
-    alignSlots();
+    auto& known = state::appState().knownIconExtensions;
     for (std::size_t i = 0; i < known.size(); ++i)
-        if (known[i] == ext) return static_cast<int>(i) + 1;
-    known.push_back(ext);
-    knownIconSlots().push_back(kVideoFileSlot);
+        if (known[i].extension == ext) return static_cast<int>(i) + 1;
+    known.push_back(state::KnownIcon{ext, kVideoFileSlot});
     return 0;
 }
 
 int addFileTypeIcon(toolkit::ListView& list, const std::string& name,
                     const std::string& folderPath) {
     const std::string ext = fileExtensionOf(name);
-    if (const int position = findOrAddIconExtension(ext); position != 0) {
-        const auto& iconSlotList = knownIconSlots();
-        return static_cast<std::size_t>(position) <= iconSlotList.size()
-                   ? iconSlotList[static_cast<std::size_t>(position) - 1]
-                   : kVideoFileSlot;
-    }
+    state::AppState& s = state::appState();
+    if (const int position = findOrAddIconExtension(ext); position != 0)
+        return s.knownIconExtensions[static_cast<std::size_t>(position) - 1].slot;
     std::string iconFile;
     int iconIndex = 0;
     resolveIconSource(folderPath + "/" + name, iconFile, iconIndex);
-    app::AppState& s = app::appState();
     const int slot = appendIconToImageList(s.fileIconImages, iconFile, iconIndex);
     list.setImageList(s.fileIconImages);
     const int shown = slot >= 0 ? slot : kVideoFileSlot;
-    alignSlots();
-    if (!knownIconSlots().empty()) knownIconSlots().back() = shown;
+    s.knownIconExtensions.back().slot = shown;
     return shown;
 }
 
 void resolveIconSource(const std::string& path, std::string& iconFile, int& iconIndex) {
     std::string ext;
-    if (const std::size_t dot = path.rfind('.'); dot != std::string::npos) ext = path.substr(dot);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (const std::size_t dot = path.rfind('.'); dot != std::string::npos)
+        ext = platform::asciiLowered(std::string_view(path).substr(dot));
     const std::string progId = platform::readRegistryText(ext + "\\");
     // Asked also for an empty program identifier, which names the key "\DefaultIcon".
     const std::string iconSpec = platform::readRegistryText(progId + "\\DefaultIcon\\");
     const std::size_t comma = iconSpec.find(',');
     if (comma == std::string::npos) {
-        iconFile = platform::systemFolderPath() + "shell32.dll";
+        iconFile = platform::systemFolderPath() + platform::stockIconLibrary;
         iconIndex = 0;
         return;
     }

@@ -1,13 +1,13 @@
 #include "media/movie_list.h"
 
 #include <QFile>
-#include <utility>
 
-#include "app/app_state.h"
 #include "chrome/main_window.h"
 #include "media/file_icons.h"
+#include "platform/ascii.h"
 #include "platform/desktop.h"
 #include "platform/directory_search.h"
+#include "state/app_state.h"
 #include "toolkit/list_view.h"
 #include "toolkit/transparent_label.h"
 
@@ -22,24 +22,17 @@ namespace {
 
 constexpr char kSeparator = '/';
 
-CaptionWriter& captionWriter() {
-    static CaptionWriter writer;
-    return writer;
-}
-
 // The one place that touches pathLabel. Paths are the file system's bytes, UTF-8 on Linux, so
 // the caption is decoded as UTF-8 for display (not as code page 936).
-void writeCaption(const std::string& caption) {
-    if (const auto& writer = captionWriter()) {
-        writer(caption);
-        return;
-    }
+void writeCaptionToPathLabel(const std::string& caption) {
     if (!chrome::hasMainWindow() || chrome::mainWindow().pathLabel == nullptr) return;
     chrome::mainWindow().pathLabel->setText(
         QString::fromUtf8(caption.data(), static_cast<qsizetype>(caption.size())));
 }
 
 }  // namespace
+
+platform::Seam<void(const std::string&)> pathCaptionWriter(writeCaptionToPathLabel);
 
 std::vector<std::string> videoFilePatternList() {
     std::vector<std::string> out;
@@ -62,7 +55,7 @@ void onMovieListDoubleClick() {
 void handleMovieListDoubleClick(toolkit::ListView& list) {
     const int selected = list.firstSelectedItem();
     if (selected == -1) return;
-    app::AppState& s = app::appState();
+    state::AppState& s = state::appState();
     s.currentFolder = trimTrailingBackslashes(s.currentFolder);
     std::string path = s.currentFolder + kSeparator + list.itemText(selected);
     const int slot = list.itemImage(selected);
@@ -122,21 +115,14 @@ std::string folderPathCaption(const std::string& rootText, const std::string& fo
 }
 
 void showFolderPath(const std::string& rootText, const std::string& folderPath) {
-    writeCaption(folderPathCaption(rootText, folderPath));
-}
-
-CaptionWriter setPathCaptionWriter(CaptionWriter writer) {
-    return std::exchange(captionWriter(), std::move(writer));
+    pathCaptionWriter(folderPathCaption(rootText, folderPath));
 }
 
 std::string fileExtensionOf(const std::string& name) {
     // Byte-wise: names are UTF-8, where no byte of a multi-byte character is ".".
     const std::size_t dot = name.rfind('.');
     if (dot == std::string::npos) return {};
-    std::string ext = name.substr(dot + 1);
-    for (char& c : ext)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    return ext;
+    return platform::asciiLowered(std::string_view(name).substr(dot + 1));
 }
 
 const std::string& defaultListImages() {

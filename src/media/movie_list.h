@@ -4,9 +4,10 @@
 // subfolders and video files, a double click on a file item hands it to the desktop's opener.
 // Paths are the file system's bytes (UTF-8) and "/" separates their parts.
 
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/seam.h"
 
 namespace lxtv::toolkit {
 class ListView;
@@ -42,10 +43,8 @@ std::string folderPathCaption(const std::string& rootText, const std::string& fo
 // Writes that caption to pathLabel.
 void showFolderPath(const std::string& rootText, const std::string& folderPath);
 
-// Tests replace where the caption goes; an empty function restores pathLabel. Returns the
-// previous writer.
-using CaptionWriter = std::function<void(const std::string&)>;
-CaptionWriter setPathCaptionWriter(CaptionWriter writer);
+// Where the caption goes: pathLabel. Tests stand in for it.
+extern platform::Seam<void(const std::string&)> pathCaptionWriter;
 
 // The extension after the name's last ".", ASCII letters in lower case; empty text for a name
 // without a dot or ending in one.

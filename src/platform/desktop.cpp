@@ -2,15 +2,9 @@
 
 #include <QDesktopServices>
 #include <QUrl>
-#include <utility>
 
 namespace lxtv::platform {
 namespace {
-
-DesktopOpener& currentOpener() {
-    static DesktopOpener opener;
-    return opener;
-}
 
 void openForReal(const std::string& target) {
     const QByteArray bytes(target.data(), static_cast<qsizetype>(target.size()));
@@ -25,16 +19,10 @@ void openForReal(const std::string& target) {
 
 }  // namespace
 
-void openWithDesktop(const std::string& target) {
-    if (const auto& opener = currentOpener()) {
-        opener(target);
-        return;
-    }
-    openForReal(target);
-}
+Seam<void(const std::string&)> desktopOpener(openForReal);
 
-DesktopOpener setDesktopOpener(DesktopOpener opener) {
-    return std::exchange(currentOpener(), std::move(opener));
+void openWithDesktop(const std::string& target) {
+    desktopOpener(target);
 }
 
 }  // namespace lxtv::platform

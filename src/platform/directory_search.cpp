@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "platform/ascii.h"
+
 namespace lxtv::platform {
 namespace {
 
@@ -40,10 +42,6 @@ std::vector<int> rewrite(std::string_view pattern) {
     }
     if (endedInDot && !tokens.empty() && tokens.back() == kStar) tokens.back() = kDosStar;
     return tokens;
-}
-
-unsigned char foldCase(unsigned char c) {
-    return (c >= 'a' && c <= 'z') ? c - 32 : c;
 }
 
 class Matcher {
@@ -95,8 +93,8 @@ class Matcher {
                 return name_[n] == '.' && match(t + 1, n + 1);
             default:
                 return n < size &&
-                       foldCase(static_cast<unsigned char>(name_[n])) ==
-                           foldCase(static_cast<unsigned char>(tokens_[t])) &&
+                       asciiUpper(static_cast<unsigned char>(name_[n])) ==
+                           asciiUpper(static_cast<unsigned char>(tokens_[t])) &&
                        match(t + 1, n + 1);
         }
     }
@@ -115,8 +113,8 @@ bool nameBefore(const std::string& a, const std::string& b) {
     if (aDots != bDots) return aDots;
     const std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const unsigned char x = foldCase(static_cast<unsigned char>(a[i]));
-        const unsigned char y = foldCase(static_cast<unsigned char>(b[i]));
+        const unsigned char x = asciiUpper(static_cast<unsigned char>(a[i]));
+        const unsigned char y = asciiUpper(static_cast<unsigned char>(b[i]));
         if (x != y) return x < y;
     }
     if (a.size() != b.size()) return a.size() < b.size();

@@ -12,12 +12,13 @@
 #include <utility>
 #include <vector>
 
+#include "platform/ascii.h"
+
 namespace lxtv::platform {
 namespace {
 
 constexpr int kIconSize = 32;
 constexpr const char* kGenericVideoIcon = "video-x-generic";
-constexpr const char* kStockLibrary = "shell32.dll";
 
 QString qs(const std::string& bytes) {
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -25,15 +26,6 @@ QString qs(const std::string& bytes) {
 std::string bytesOf(const QString& text) {
     const QByteArray b = text.toUtf8();
     return std::string(b.constData(), static_cast<std::size_t>(b.size()));
-}
-
-bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; };
-        if (lower(a[i]) != lower(b[i])) return false;
-    }
-    return true;
 }
 
 std::vector<std::filesystem::path> iconBaseFolders() {
@@ -158,11 +150,6 @@ std::optional<std::string> freedesktopLookup(const std::string& keyPath,
     return std::nullopt;
 }
 
-RegistryLookup& currentLookup() {
-    static RegistryLookup lookup;
-    return lookup;
-}
-
 QImage loadIconFile(const std::string& path) {
     QImageReader reader(qs(path));
     // Scalable pictures are drawn at the wanted size instead of being scaled afterwards.
@@ -177,24 +164,21 @@ QImage loadIconFile(const std::string& path) {
 
 }  // namespace
 
+Seam<std::optional<std::string>(const std::string&, const std::string&)> registryLookup(
+    freedesktopLookup);
+
 std::string readRegistryText(const std::string& fullPath) {
     // Split at the last "\": the bytes here come from file names (UTF-8), whose bytes of 0x80
     // and above never stand for "\", so a byte-wise scan is exact.
     const std::size_t cut = fullPath.rfind('\\');
     const std::string keyPath = cut == std::string::npos ? std::string() : fullPath.substr(0, cut);
     const std::string valueName = cut == std::string::npos ? fullPath : fullPath.substr(cut + 1);
-    const RegistryLookup& lookup = currentLookup();
-    std::optional<std::string> value =
-        lookup ? lookup(keyPath, valueName) : freedesktopLookup(keyPath, valueName);
+    std::optional<std::string> value = registryLookup(keyPath, valueName);
     if (!value) return {};
     // A string value ends at its first zero byte.
     const std::size_t zero = value->find('\0');
     if (zero != std::string::npos) value->resize(zero);
     return *value;
-}
-
-RegistryLookup setRegistryLookup(RegistryLookup lookup) {
-    return std::exchange(currentLookup(), std::move(lookup));
 }
 
 std::string systemFolderPath() {
@@ -240,7 +224,7 @@ QImage extractIcon(const std::string& iconFile, int index) {
     const std::string folder =
         slash == std::string::npos ? std::string() : iconFile.substr(0, slash + 1);
     const std::string name = slash == std::string::npos ? iconFile : iconFile.substr(slash + 1);
-    if (equalsIgnoringAsciiCase(name, kStockLibrary) &&
+    if (equalsIgnoringAsciiCase(name, stockIconLibrary) &&
         (folder.empty() || folder == systemFolderPath())) {
         if (index != 0) return {};
         const std::string generic = iconThemeFile(kGenericVideoIcon);

@@ -8,9 +8,10 @@
 // Every failure reads as empty text or a null image; nothing is reported.
 
 #include <QImage>
-#include <functional>
 #include <optional>
 #include <string>
+
+#include "platform/seam.h"
 
 namespace lxtv::platform {
 
@@ -18,15 +19,16 @@ namespace lxtv::platform {
 // default value. Empty text when the key or the value does not exist.
 std::string readRegistryText(const std::string& fullPath);
 
-// Tests replace the key lookup (keyPath, valueName) -> value, or nullopt for a missing key or
-// value; an empty function restores the freedesktop one. Returns the previous lookup.
-using RegistryLookup = std::function<std::optional<std::string>(const std::string& keyPath,
-                                                                const std::string& valueName)>;
-RegistryLookup setRegistryLookup(RegistryLookup lookup);
+// The key lookup behind readRegistryText: (key path, value name) -> the value, or nullopt for
+// a missing key or value. Answered from the freedesktop data; tests stand in for it.
+extern Seam<std::optional<std::string>(const std::string& keyPath, const std::string& valueName)>
+    registryLookup;
 
-// The folder of the system's stock icons, ending in "/"; empty text when there is none. The
-// file "shell32.dll" in it (or the bare name) stands for the stock icon library whose icon 0 is
-// the theme's generic video icon.
+// The file name that, in the folder below (or bare), stands for the stock icon library whose
+// icon 0 is the theme's generic video icon.
+inline constexpr char stockIconLibrary[] = "shell32.dll";
+
+// The folder of the system's stock icons, ending in "/"; empty text when there is none.
 std::string systemFolderPath();
 
 // The icon `index` of `iconFile` at 32 by 32 pixels. A picture file holds one icon, index 0;

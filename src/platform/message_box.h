@@ -3,8 +3,9 @@
 // Stand-in for MessageBoxA with MB_OK and no owner: a modal message box over the whole
 // application, shown until the viewer closes it. Text and caption are code page 936 bytes.
 
-#include <functional>
 #include <string>
+
+#include "platform/seam.h"
 
 namespace lxtv::platform {
 
@@ -19,9 +20,7 @@ struct MessageBoxCall {
 // Shows the box and returns when it is closed. Without a QApplication nothing is shown.
 void showMessageBox(const std::string& text, const std::string& caption, MessageIcon icon);
 
-// Tests replace the box to record what would have been shown instead of blocking on it; an
-// empty function restores the real box. Returns the previous replacement.
-using MessageBoxShower = std::function<void(const MessageBoxCall&)>;
-MessageBoxShower setMessageBoxShower(MessageBoxShower shower);
+// What showMessageBox shows with; tests stand in for it to record the box instead of blocking.
+extern Seam<void(const MessageBoxCall&)> messageBoxShower;
 
 }  // namespace lxtv::platform

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/ansi.h"
+#include "platform/ascii.h"
 
 namespace lxtv::platform {
 namespace {
@@ -54,10 +55,6 @@ std::string_view argText(std::string_view s) {
     return zero == std::string_view::npos ? s : s.substr(0, zero);
 }
 
-constexpr unsigned char foldAscii(unsigned char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
-}
-
 // Names match by characters: a single-byte letter ignores ASCII case, a double-byte character
 // must match exactly (its trail byte may look like an ASCII letter: 0x81 0x41 and 0x81 0x61 are
 // different characters).
@@ -65,7 +62,7 @@ std::uint64_t nameHash(std::string_view s) {
     std::uint64_t h = 14695981039346656037ull;
     for (std::size_t i = 0; i < s.size();) {
         const std::size_t next = charNext(s, i);
-        h = (h ^ foldAscii(byteAt(s, i))) * 1099511628211ull;
+        h = (h ^ asciiLower(byteAt(s, i))) * 1099511628211ull;
         if (next - i == 2) h = (h ^ byteAt(s, i + 1)) * 1099511628211ull;
         i = next;
     }
@@ -78,7 +75,7 @@ bool sameName(std::string_view a, std::string_view b) {
         const std::size_t next = charNext(a, i);
         if (next - i == 2) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-        } else if (foldAscii(byteAt(a, i)) != foldAscii(byteAt(b, i))) {
+        } else if (asciiLower(byteAt(a, i)) != asciiLower(byteAt(b, i))) {
             return false;
         }
         i = next;

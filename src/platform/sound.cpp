@@ -10,13 +10,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <mutex>
 
 namespace lxtv::platform {
 namespace {
-
-std::mutex playerLock;
-WavePlayer customPlayer;
 
 std::uint32_t readLe32(const char* p) {
     const auto* b = reinterpret_cast<const unsigned char*>(p);
@@ -112,24 +108,10 @@ WaveData parseWave(const QByteArray& bytes) {
     return out;
 }
 
-void playWave(const QByteArray& wave) {
-    WavePlayer player;
-    {
-        std::lock_guard<std::mutex> guard(playerLock);
-        player = customPlayer;
-    }
-    if (player) {
-        player(wave);
-        return;
-    }
-    playOnAppThread(wave);
-}
+Seam<void(const QByteArray&)> wavePlayer(playOnAppThread);
 
-WavePlayer setWavePlayer(WavePlayer player) {
-    std::lock_guard<std::mutex> guard(playerLock);
-    WavePlayer previous = std::move(customPlayer);
-    customPlayer = std::move(player);
-    return previous;
+void playWave(const QByteArray& wave) {
+    wavePlayer(wave);
 }
 
 }  // namespace lxtv::platform

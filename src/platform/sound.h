@@ -4,7 +4,8 @@
 // plays overlap, and a missing or failing sound device goes unnoticed.
 
 #include <QByteArray>
-#include <functional>
+
+#include "platform/seam.h"
 
 namespace lxtv::platform {
 
@@ -21,9 +22,7 @@ struct WaveData {
 };
 WaveData parseWave(const QByteArray& wave);
 
-// Tests replace the player to count plays; an empty function restores the real one. Returns the
-// previous player.
-using WavePlayer = std::function<void(const QByteArray&)>;
-WavePlayer setWavePlayer(WavePlayer player);
+// What playWave plays with; tests stand in for it to count plays.
+extern Seam<void(const QByteArray&)> wavePlayer;
 
 }  // namespace lxtv::platform

@@ -11,17 +11,12 @@
 #include "toolkit/strip_template.h"
 
 namespace lxtv::toolkit {
-namespace {
 
-std::function<QWidget*()>& pointerProbe() {
-    static std::function<QWidget*()> probe;
-    return probe;
-}
-
-QWidget* widgetUnderPointer() {
-    if (pointerProbe()) return pointerProbe()();
+platform::Seam<QWidget*()> widgetUnderPointer([] {
     return QApplication::widgetAt(QCursor::pos());
-}
+});
+
+namespace {
 
 int keyState(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
     int keys = 0;
@@ -55,10 +50,6 @@ AnimationStrip::AnimationStrip(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     leaveTimer_.setInterval(5);
     connect(&leaveTimer_, &QTimer::timeout, this, &AnimationStrip::checkPointerLeft);
-}
-
-void AnimationStrip::setWidgetUnderPointerProbe(std::function<QWidget*()> probe) {
-    pointerProbe() = std::move(probe);
 }
 
 void AnimationStrip::setBackgroundPicture(const QImage& picture) {

@@ -7,12 +7,17 @@
 #include <QImage>
 #include <QTimer>
 #include <QWidget>
-#include <functional>
 #include <vector>
+
+#include "platform/seam.h"
 
 namespace lxtv::toolkit {
 
 class StripTemplate;
+
+// Which widget is under the pointer, as the strip's leave timer asks:
+// QApplication::widgetAt(QCursor::pos()). Tests stand in for it.
+extern platform::Seam<QWidget*()> widgetUnderPointer;
 
 class AnimationStrip : public QWidget {
     Q_OBJECT
@@ -40,9 +45,6 @@ class AnimationStrip : public QWidget {
     int objectAt(QPoint point) const;
     int hoveredObject() const { return hovered_; }
 
-    // Which widget is under the pointer, as the leave timer asks; tests replace it. An empty
-    // function restores QApplication::widgetAt(QCursor::pos()).
-    static void setWidgetUnderPointerProbe(std::function<QWidget*()> probe);
     // Runs the leave timer's check once.
     void checkPointerLeft();
 

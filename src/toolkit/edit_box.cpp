@@ -49,11 +49,15 @@ class ByteLimitValidator : public QValidator {
 
 EditBox::EditBox(QWidget* parent) : QLineEdit(parent) {
     setFrame(false);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Text, Qt::black);
-    colours.setColor(QPalette::Base, QColor(233, 240, 244));
-    setPalette(colours);
+    setColors(Qt::black, Qt::white);
     setValidator(new ByteLimitValidator(this));
+}
+
+void EditBox::setColors(const QColor& text, const QColor& background) {
+    QPalette colours = palette();
+    colours.setColor(QPalette::Text, text);
+    colours.setColor(QPalette::Base, background);
+    setPalette(colours);
 }
 
 void EditBox::setByteLimit(int bytes) {

@@ -3,6 +3,7 @@
 // A single-line edit without a border whose text is limited in code page 936 bytes, so a limit
 // of 40 holds 40 ASCII characters or 20 Chinese ones.
 
+#include <QColor>
 #include <QLineEdit>
 #include <string>
 
@@ -13,6 +14,8 @@ class EditBox : public QLineEdit {
 
   public:
     explicit EditBox(QWidget* parent);
+
+    void setColors(const QColor& text, const QColor& background);
 
     // Bytes of code page 936 that the text may hold; typing and pasting stop there.
     void setByteLimit(int bytes);

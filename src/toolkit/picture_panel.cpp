@@ -11,7 +11,7 @@ void PicturePanel::setPicture(const QImage& picture) {
     update();
 }
 
-void PicturePanel::setDisplayMode(int mode) {
+void PicturePanel::setDisplayMode(DisplayMode mode) {
     mode_ = mode;
     update();
 }
@@ -20,25 +20,26 @@ QRect PicturePanel::pictureRect() const {
     if (picture_.isNull()) return {};
     const QSize natural = picture_.size();
     switch (mode_) {
-        case 1:
+        case DisplayMode::stretched:
             return rect();
-        case 2: {
+        case DisplayMode::fitted: {
             QSize fitted = natural;
             if (natural.width() > width() || natural.height() > height())
                 fitted = natural.scaled(size(), Qt::KeepAspectRatio);
             return QRect(QPoint((width() - fitted.width()) / 2, (height() - fitted.height()) / 2),
                          fitted);
         }
-        default:
-            return QRect(QPoint(0, 0), natural);
+        case DisplayMode::natural:
+            break;
     }
+    return QRect(QPoint(0, 0), natural);
 }
 
 void PicturePanel::paintEvent(QPaintEvent*) {
     const QRect target = pictureRect();
     if (target.isEmpty()) return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, mode_ == 2);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, mode_ == DisplayMode::fitted);
     painter.drawImage(target, picture_);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
-// A panel that paints one picture: 0 at natural size from the top-left corner, 1 stretched over
-// the whole client area, 2 scaled down proportionally when too large, and centred.
+// A panel that paints one picture, in one of three display modes.
 
 #include <QImage>
 #include <QWidget>
@@ -12,12 +11,18 @@ class PicturePanel : public QWidget {
     Q_OBJECT
 
   public:
+    enum class DisplayMode {
+        natural = 0,    // at its own size from the top-left corner
+        stretched = 1,  // over the whole client area
+        fitted = 2,     // scaled down proportionally when too large, and centred
+    };
+
     explicit PicturePanel(QWidget* parent);
 
     void setPicture(const QImage& picture);
     QImage picture() const { return picture_; }
-    void setDisplayMode(int mode);
-    int displayMode() const { return mode_; }
+    void setDisplayMode(DisplayMode mode);
+    DisplayMode displayMode() const { return mode_; }
 
     // Where the picture is drawn for the panel's current size (empty when there is none).
     QRect pictureRect() const;
@@ -27,7 +32,7 @@ class PicturePanel : public QWidget {
 
   private:
     QImage picture_;
-    int mode_ = 0;
+    DisplayMode mode_ = DisplayMode::natural;
 };
 
 }  // namespace lxtv::toolkit

@@ -281,7 +281,7 @@ class TreeWidgetView : public QTreeView {
         const bool onLabel = index.isValid() && labelRect(index).contains(pos);
         if (event->button() == Qt::RightButton) {
             setFocus(Qt::MouseFocusReason);
-            if (onLabel) select(index, 2);
+            if (onLabel) select(index, SelectionCause::other);
             event->accept();
             return;
         }
@@ -292,9 +292,9 @@ class TreeWidgetView : public QTreeView {
             event->accept();
             return;
         }
-        owner_->cause_ = 0;
+        owner_->cause_ = SelectionCause::mouse;
         QTreeView::mousePressEvent(event);
-        owner_->cause_ = 2;
+        owner_->cause_ = SelectionCause::other;
     }
 
     void mouseMoveEvent(QMouseEvent* event) override {
@@ -320,20 +320,20 @@ class TreeWidgetView : public QTreeView {
             event->accept();
             return;
         }
-        owner_->cause_ = 0;
+        owner_->cause_ = SelectionCause::mouse;
         QTreeView::mouseDoubleClickEvent(event);
-        owner_->cause_ = 2;
+        owner_->cause_ = SelectionCause::other;
     }
 
     void keyPressEvent(QKeyEvent* event) override {
-        owner_->cause_ = 1;
+        owner_->cause_ = SelectionCause::keyboard;
         QTreeView::keyPressEvent(event);
-        owner_->cause_ = 2;
+        owner_->cause_ = SelectionCause::other;
     }
 
     void keyboardSearch(const QString& search) override {
-        const int cause = owner_->cause_;
-        owner_->cause_ = 1;
+        const SelectionCause cause = owner_->cause_;
+        owner_->cause_ = SelectionCause::keyboard;
         QTreeView::keyboardSearch(search);
         owner_->cause_ = cause;
     }
@@ -364,10 +364,10 @@ class TreeWidgetView : public QTreeView {
     }
 
   private:
-    void select(const QModelIndex& index, int cause) {
+    void select(const QModelIndex& index, SelectionCause cause) {
         owner_->cause_ = cause;
         selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-        owner_->cause_ = 2;
+        owner_->cause_ = SelectionCause::other;
     }
 
     TreeView* owner_;
@@ -537,7 +537,7 @@ void TreeView::endBulk() {
 
 void TreeView::setSelectedIndex(int index) {
     const Node* node = model_->at(index);
-    cause_ = 2;
+    cause_ = SelectionCause::other;
     if (node == nullptr || !node->shown) {
         view_->selectionModel()->clearSelection();
         return;

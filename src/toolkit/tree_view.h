@@ -14,6 +14,13 @@
 
 namespace lxtv::toolkit {
 
+// What moved the selection, as the selection-changed event reports it.
+enum class SelectionCause {
+    mouse = 0,
+    keyboard = 1,
+    other = 2,
+};
+
 // The operations on a tree by item index, as the catalogue code uses them. The widget below
 // implements them on the window thread; an in-memory tree implements them for tests and as a
 // mirror the catalogue builder keeps on its worker thread.
@@ -73,7 +80,7 @@ class TreeView : public QWidget, public TreeOperations {
     void beginBulk();
     void endBulk();
 
-    // Selects the item (none for -1), raising selectionChanged with cause 2 when it changes.
+    // Selects the item (none for -1), raising selectionChanged (other) when it changes.
     void setSelectedIndex(int index);
 
     int imageOf(int index) const;  // -1 for no item
@@ -84,8 +91,8 @@ class TreeView : public QWidget, public TreeOperations {
     QWidget* viewport() const;
 
   signals:
-    // Raised after the selected item has changed. cause: 0 mouse, 1 keyboard, 2 any other.
-    void selectionChanged(int cause);
+    // Raised after the selected item has changed.
+    void selectionChanged(lxtv::toolkit::SelectionCause cause);
 
   protected:
     void changeEvent(QEvent* event) override;
@@ -95,7 +102,7 @@ class TreeView : public QWidget, public TreeOperations {
     std::unique_ptr<detail::TreeModel> model_;
     detail::TreeWidgetView* view_ = nullptr;
     int itemHeight_ = 22;
-    int cause_ = 2;
+    SelectionCause cause_ = SelectionCause::other;
     int bulkDepth_ = 0;
 };
 

@@ -12,13 +12,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
 #include "browser/browser_pane.h"
-#include "browser/site.h"
 #include "browser/site_links.h"
 #include "build_config.h"
 #include "chrome/main_window.h"
 #include "platform/desktop.h"
+#include "site/site.h"
+#include "state/app_state.h"
 #include "support/test_support.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/frame_panel.h"
@@ -135,10 +135,11 @@ TEST_F(WindowFixture, SearchOpensTheEscapedKeyword) {
 // with the site name intact; the page shown stays.
 TEST_F(WindowFixture, SupportChatGoesThroughTheViewToTheDesktop) {
     std::vector<std::string> opened;
-    auto previous = platform::setDesktopOpener([&](const std::string& t) { opened.push_back(t); });
+    auto opener =
+        platform::desktopOpener.replaceWith([&](const std::string& t) { opened.push_back(t); });
     const Snapshot before = snapshot();
     browser::onSupportChatClicked();
-    platform::setDesktopOpener(previous);
+    opener = {};
     EXPECT_TRUE(snapshot() == before);
 
     EXPECT_EQ(window.browserView->address(), browser::supportChatAddress());

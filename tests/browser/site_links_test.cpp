@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "browser/site.h"
 #include "build_config.h"
 #include "platform/desktop.h"
+#include "platform/files.h"
+#include "site/site.h"
 #include "support/test_support.h"
 
 namespace lxtv::test {
@@ -80,15 +80,16 @@ TEST(SupportChat, LinkCarriesTheAccountAndTheSiteNameInCodePage936) {
 // check that it exists, no message, no new window.
 TEST(QvodInstall, HandsTheInstallerBesideTheProgramToTheOpener) {
     std::vector<std::string> opened;
-    auto previous = platform::setDesktopOpener([&](const std::string& t) { opened.push_back(t); });
+    auto opener =
+        platform::desktopOpener.replaceWith([&](const std::string& t) { opened.push_back(t); });
     const auto windowsBefore = QApplication::topLevelWidgets().size();
 
     browser::onQvodInstallClicked();
     browser::onQvodInstallClicked();
     QApplication::processEvents();
 
-    platform::setDesktopOpener(previous);
-    const std::string expected = app::runDirectory() + "/QvodInstall.exe";
+    opener = {};
+    const std::string expected = platform::runDirectory() + "/QvodInstall.exe";
     EXPECT_EQ(opened, (std::vector<std::string>{expected, expected}));
     EXPECT_EQ(browser::installerPath(), expected);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);

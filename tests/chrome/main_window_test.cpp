@@ -6,11 +6,12 @@
 #include <QFile>
 #include "support/event_helpers.h"
 
-#include "app/app_state.h"
-#include "browser/site.h"
 #include "chrome/main_window.h"
+#include "chrome/window_fixture.h"
 #include "platform/screen.h"
 #include "platform/sound.h"
+#include "site/site.h"
+#include "state/app_state.h"
 #include "toolkit/animation_strip.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/frame_panel.h"
@@ -22,12 +23,12 @@
 #include "toolkit/transparent_label.h"
 #include "toolkit/tree_view.h"
 #include "toolkit/web_view.h"
-#include "window_fixture.h"
 
 using namespace lxtv;
 using test::rectOf;
 
 using MainWindowTest = test::WindowFixture;
+using chrome::Placement;
 
 namespace {
 
@@ -82,13 +83,13 @@ TEST_F(MainWindowTest, LoadOrderAndWindowSettings) {
     EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_EQ(window->windowTitle(), QString::fromUtf8("岚汐网络电视(LXTV)"));
     EXPECT_EQ(window->palette().color(QPalette::Window), QColor(233, 240, 244));
-    EXPECT_EQ(window->placement(), 0);
-    EXPECT_EQ(window->browserView->address(), browser::siteAddress(browser::loadingPath));
+    EXPECT_EQ(window->placement(), Placement::normal);
+    EXPECT_EQ(window->browserView->address(), site::siteAddress(site::loadingPath));
 }
 
 // On a screen smaller than the window the centred place is negative.
 TEST_F(MainWindowTest, CentredOnASmallScreen) {
-    platform::setScreenSizeOverride(QSize(640, 480));
+    fakes.push_back(platform::screenSize.replaceWith([] { return QSize(640, 480); }));
     load();
     EXPECT_EQ(rectOf(window.get()), QRect(-80, -60, 800, 600));
 }
@@ -245,32 +246,32 @@ TEST_F(MainWindowTest, LabelsFramesAndPictures) {
     }
 }
 
-// placement: 2 minimizes, 0 restores, 1 centres, 3 covers the screen; read back 2 while
-// minimized and 0 otherwise; nothing happens while the window is hidden.
+// placement: minimized, normal (restores), centred, covering the screen; reads back minimized
+// while minimized and normal otherwise; nothing happens while the window is hidden.
 TEST_F(MainWindowTest, Placement) {
     window = std::make_unique<chrome::MainWindow>();
     window->setGeometry(5, 6, 300, 200);
-    window->setPlacement(3);
+    window->setPlacement(Placement::coveringScreen);
     EXPECT_EQ(rectOf(window.get()), QRect(5, 6, 300, 200));
     window.reset();
 
     load();
-    window->setPlacement(2);
-    EXPECT_EQ(window->placement(), 2);
-    window->setPlacement(0);
-    EXPECT_EQ(window->placement(), 0);
+    window->setPlacement(Placement::minimized);
+    EXPECT_EQ(window->placement(), Placement::minimized);
+    window->setPlacement(Placement::normal);
+    EXPECT_EQ(window->placement(), Placement::normal);
 
     window->move(0, 0);
-    window->setPlacement(1);
+    window->setPlacement(Placement::centred);
     EXPECT_EQ(rectOf(window.get()), QRect(240, 212, 800, 600));
 
-    window->setPlacement(3);
+    window->setPlacement(Placement::coveringScreen);
     EXPECT_EQ(rectOf(window.get()), QRect(0, 0, screenWidth, screenHeight));
-    EXPECT_EQ(window->placement(), 0);  // covering the screen is not maximized
+    EXPECT_EQ(window->placement(), Placement::normal);  // covering the screen is not maximized
 
-    window->setPlacement(2);
-    window->setPlacement(1);  // restores first, then centres
-    EXPECT_EQ(window->placement(), 0);
+    window->setPlacement(Placement::minimized);
+    window->setPlacement(Placement::centred);  // restores first, then centres
+    EXPECT_EQ(window->placement(), Placement::normal);
     EXPECT_EQ(rectOf(window.get()), QRect(0, 0, screenWidth, screenHeight));
 }
 

@@ -6,6 +6,7 @@
 
 #include "chrome/main_window.h"
 #include "chrome/skin_layout.h"
+#include "chrome/window_fixture.h"
 #include "toolkit/animation_strip.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/frame_panel.h"
@@ -16,7 +17,6 @@
 #include "toolkit/transparent_label.h"
 #include "toolkit/tree_view.h"
 #include "toolkit/web_view.h"
-#include "window_fixture.h"
 
 using namespace lxtv;
 using test::rectOf;

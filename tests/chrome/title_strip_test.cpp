@@ -8,16 +8,16 @@
 #include <thread>
 #include "support/event_helpers.h"
 
-#include "app/app_state.h"
 #include "build_config.h"
 #include "chrome/main_window.h"
 #include "chrome/title_strip.h"
+#include "chrome/window_fixture.h"
+#include "state/app_state.h"
 #include "toolkit/animation_strip.h"
 #include "toolkit/frame_panel.h"
 #include "toolkit/geometry.h"
 #include "toolkit/picture_button.h"
 #include "toolkit/picture_panel.h"
-#include "window_fixture.h"
 
 using namespace lxtv;
 using test::rectOf;
@@ -49,8 +49,7 @@ struct TitleStrip : test::WindowFixture {
     }
     void send(QEvent::Type type, QPoint local, Qt::MouseButton button, Qt::MouseButtons held,
               QPoint global) {
-        QMouseEvent event(type, QPointF(local), QPointF(global), button, held, Qt::NoModifier);
-        QApplication::sendEvent(strip(), &event);
+        test::sendMouse(strip(), type, local, button, held, Qt::NoModifier, global);
     }
     void send(QEvent::Type type, QPoint local, Qt::MouseButton button = Qt::NoButton,
               Qt::MouseButtons held = Qt::NoButton) {
@@ -71,7 +70,7 @@ struct TitleStrip : test::WindowFixture {
 // to 3 then moved by the layout before the window is shown.
 TEST_F(TitleStrip, BuildsSixObjects) {
     load();
-    EXPECT_EQ(app::appState().stripObjectIds, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(state::appState().stripObjectIds, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}));
     const std::vector<QPoint> created = {{770, 7}, {749, 7}, {728, 7}, {5, 6}, {3, 32}, {71, 32}};
     EXPECT_EQ(placesAtCreation, created);
     EXPECT_EQ(strip()->objectPlace(1), QPoint(770, 7));
@@ -133,10 +132,10 @@ TEST_F(TitleStrip, NormalStateActionFollowsTheRelease) {
     load();
     const QPoint at = centreOf(3);
     send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    EXPECT_EQ(window->placement(), 0);
+    EXPECT_EQ(window->placement(), chrome::Placement::normal);
     EXPECT_EQ(sounds, 0);
     send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(window->placement(), 2);
+    EXPECT_EQ(window->placement(), chrome::Placement::minimized);
     EXPECT_EQ(sounds, 1);
 }
 
@@ -221,7 +220,7 @@ TEST_F(TitleStrip, ToggleMaximizedBothWays) {
     hover(centreOf(2));
     EXPECT_TRUE(showsPicture(2, "maximizeHoverPicture.png"));
     click(centreOf(2));
-    EXPECT_EQ(app::appState().isMaximized, 1);
+    EXPECT_EQ(state::appState().isMaximized, 1);
     EXPECT_EQ(rectOf(window.get()), QRect(0, 0, screenWidth, screenHeight - 28));
     EXPECT_EQ(sounds, 1);
     // The layout followed the new size.
@@ -247,11 +246,11 @@ TEST_F(TitleStrip, ToggleMaximizedBothWays) {
     // Maximized: the press alone restores.
     hover(centreOf(2));
     send(QEvent::MouseButtonPress, centreOf(2), Qt::LeftButton, Qt::LeftButton);
-    EXPECT_EQ(app::appState().isMaximized, 0);
+    EXPECT_EQ(state::appState().isMaximized, 0);
     EXPECT_EQ(rectOf(window.get()), QRect(240, 212, 800, 600));
     EXPECT_EQ(sounds, 2);
     send(QEvent::MouseButtonRelease, centreOf(2), Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(app::appState().isMaximized, 0);
+    EXPECT_EQ(state::appState().isMaximized, 0);
     EXPECT_TRUE(showsPicture(2, "restoreHoverPicture.png"));
     hover(emptySpot());
     EXPECT_TRUE(showsPicture(2, "maximizePicture.png"));
@@ -265,7 +264,7 @@ TEST_F(TitleStrip, DoubleClickMaximizesOnce) {
     click(at);
     send(QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
     send(QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
-    EXPECT_EQ(app::appState().isMaximized, 1);
+    EXPECT_EQ(state::appState().isMaximized, 1);
     EXPECT_EQ(sounds, 1);
 }
 
@@ -280,7 +279,7 @@ TEST_F(TitleStrip, ToggleFromAWorkerThread) {
     });
     EXPECT_TRUE(lxtv::test::waitFor([&done] { return done.load(); }, 5000));
     worker.join();
-    EXPECT_EQ(app::appState().isMaximized, 1);
+    EXPECT_EQ(state::appState().isMaximized, 1);
     EXPECT_EQ(rectOf(window.get()), QRect(0, 0, screenWidth, screenHeight - 28));
     EXPECT_EQ(rectOf(window->bottomBar), QRect(4, screenHeight - 28 - 24, screenWidth - 8, 24));
     EXPECT_EQ(sounds, 1);

@@ -1,37 +1,35 @@
-#include "window_fixture.h"
+#include "chrome/window_fixture.h"
 
 #include <QApplication>
 #include <QFile>
 
-#include "app/app_state.h"
 #include "chrome/skin_layout.h"
 #include "chrome/title_strip.h"
 #include "platform/desktop.h"
 #include "platform/png_decode.h"
 #include "platform/screen.h"
 #include "platform/sound.h"
+#include "state/app_state.h"
 #include "toolkit/animation_strip.h"
 #include "toolkit/geometry.h"
 
 namespace lxtv::test {
 
 void WindowFixture::SetUp() {
-    app::initAppState();
-    app::appState().isMaximized = 0;
-    platform::setScreenSizeOverride(QSize(screenWidth, screenHeight));
-    platform::setWavePlayer([this](const QByteArray&) { ++sounds; });
-    platform::setDesktopOpener([this](const std::string& target) { opened.push_back(target); });
-    chrome::setExitHandler([this](int code) { exits.push_back(code); });
+    state::initAppState();
+    state::appState().isMaximized = 0;
+    fakes.push_back(
+        platform::screenSize.replaceWith([] { return QSize(screenWidth, screenHeight); }));
+    fakes.push_back(platform::wavePlayer.replaceWith([this](const QByteArray&) { ++sounds; }));
+    fakes.push_back(platform::desktopOpener.replaceWith(
+        [this](const std::string& target) { opened.push_back(target); }));
+    fakes.push_back(chrome::programExit.replaceWith([this](int code) { exits.push_back(code); }));
 }
 
 void WindowFixture::TearDown() {
     window.reset();
-    chrome::setExitHandler({});
-    platform::setDesktopOpener({});
-    platform::setWavePlayer({});
-    platform::setScreenSizeOverride(std::nullopt);
-    app::appState().isMaximized = 0;
-    toolkit::AnimationStrip::setWidgetUnderPointerProbe({});
+    fakes.clear();
+    state::resetAppState();
 }
 
 void WindowFixture::load() {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "chrome/main_window.h"
+#include "platform/seam.h"
 
 namespace lxtv::test {
 
@@ -23,6 +24,8 @@ struct WindowFixture : ::testing::Test {
     int sounds = 0;
     std::vector<std::string> opened;
     std::vector<int> exits;
+    // The stand-ins above, and any a test adds; undone at the end of the test.
+    std::vector<platform::Replacement> fakes;
     // Places of the strip objects as buildTitleStrip left them, before any layout.
     std::vector<QPoint> placesAtCreation;
 

@@ -7,17 +7,26 @@
 #include <filesystem>
 #include <map>
 
-#include "app/app_state.h"
 #include "media/file_icons.h"
 #include "media/movie_list.h"
 #include "platform/desktop.h"
 #include "platform/file_types.h"
 #include "platform/image_list.h"
+#include "state/app_state.h"
+#include "support/event_helpers.h"
 #include "support/test_support.h"
 #include "toolkit/list_view.h"
 
 namespace lxtv {
 namespace {
+
+// The file types the last fill met, in the order it met them.
+std::vector<std::string> knownExtensions() {
+    std::vector<std::string> out;
+    for (const state::KnownIcon& known : state::appState().knownIconExtensions)
+        out.push_back(known.extension);
+    return out;
+}
 
 using media::fileExtensionOf;
 using media::folderPathCaption;
@@ -87,7 +96,7 @@ TEST(IconSpec, NumberReading) {
 class FakeRegistry {
   public:
     FakeRegistry() {
-        previous_ = platform::setRegistryLookup(
+        lookup_ = platform::registryLookup.replaceWith(
             [this](const std::string& key, const std::string& value) -> std::optional<std::string> {
                 asked.push_back(key);
                 if (!value.empty()) return std::nullopt;
@@ -96,12 +105,11 @@ class FakeRegistry {
                 return it->second;
             });
     }
-    ~FakeRegistry() { platform::setRegistryLookup(previous_); }
     std::map<std::string, std::string> keys;
     std::vector<std::string> asked;
 
   private:
-    platform::RegistryLookup previous_;
+    platform::Replacement lookup_;
 };
 
 TEST(IconSpec, ResolveIconSource) {
@@ -177,7 +185,7 @@ TEST(Registry, FreedesktopAnswers) {
 class MovieListFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        app::resetAppState();
+        state::resetAppState();
         for (const char* d : {"Action", "b_sub", ".hidden_dir", "dir.ext.avi"})
             std::filesystem::create_directory(root.path() / d);
         for (const char* f : {"CLIP.AVI", "clip2.avi", "a.rm", "B.RM", "c.rmvb", "movie.mkv",
@@ -200,15 +208,15 @@ class MovieListFixture : public ::testing::Test {
             {".wma", "audio/x-wma"},
             {"audio/x-wma\\DefaultIcon", icons.file("rm.png") + ",3"},
         };
-        previousOpener =
-            platform::setDesktopOpener([this](const std::string& p) { opened.push_back(p); });
-        previousWriter =
-            media::setPathCaptionWriter([this](const std::string& c) { captions.push_back(c); });
+        opener = platform::desktopOpener.replaceWith(
+            [this](const std::string& p) { opened.push_back(p); });
+        writer = media::pathCaptionWriter.replaceWith(
+            [this](const std::string& c) { captions.push_back(c); });
     }
     void TearDown() override {
-        platform::setDesktopOpener(previousOpener);
-        media::setPathCaptionWriter(previousWriter);
-        app::resetAppState();
+        opener = {};
+        writer = {};
+        state::resetAppState();
     }
     void icon(const char* name, QColor c) {
         QImage img(48, 48, QImage::Format_ARGB32);
@@ -227,7 +235,7 @@ class MovieListFixture : public ::testing::Test {
         return -1;
     }
     int imageCount() const {
-        const auto l = platform::readImageListBlob(app::appState().fileIconImages);
+        const auto l = platform::readImageListBlob(state::appState().fileIconImages);
         return l ? l->count() : -1;
     }
 
@@ -237,8 +245,8 @@ class MovieListFixture : public ::testing::Test {
     toolkit::ListView list{nullptr};
     std::vector<std::string> opened;
     std::vector<std::string> captions;
-    platform::DesktopOpener previousOpener;
-    media::CaptionWriter previousWriter;
+    platform::Replacement opener;
+    platform::Replacement writer;
 };
 
 // Subfolders first, then the video files pattern by pattern; each type's files show its icon,
@@ -260,8 +268,8 @@ TEST_F(MovieListFixture, FillListsSubfoldersThenFilesByPattern) {
                               {"movie.mkv", 4},
                               {".hidden.mp4", 1},
                               {"song.wma", 1}}));
-    const auto& s = app::appState();
-    EXPECT_EQ(s.knownIconExtensions,
+    const auto& s = state::appState();
+    EXPECT_EQ(knownExtensions(),
               (std::vector<std::string>{"rm", "rmvb", "avi", "mkv", "mp4", "wma"}));
     // Three types gave icons: two default images plus three.
     EXPECT_EQ(imageCount(), 5);
@@ -281,13 +289,13 @@ TEST_F(MovieListFixture, FillListsSubfoldersThenFilesByPattern) {
     ASSERT_TRUE(media::fillMovieList(list, empty));
     EXPECT_EQ(list.itemCount(), 0);
     EXPECT_EQ(imageCount(), 2);
-    EXPECT_TRUE(app::appState().knownIconExtensions.empty());
+    EXPECT_TRUE(state::appState().knownIconExtensions.empty());
 }
 
 // Every one of the video patterns, in its own place: one file per type, named so that the
 // folder's name order runs against the pattern order; files of other types stay out.
 TEST(MovieListPatterns, FilesFollowThePatternOrder) {
-    app::resetAppState();
+    state::resetAppState();
     FakeRegistry reg;  // no associations: every type falls back to the stock icon
     test::TempDir dir;
     const std::vector<std::string> exts = {"rm",  "rmvb", "avi", "asf", "mpeg", "mpg", "pmp",
@@ -313,19 +321,19 @@ TEST(MovieListPatterns, FilesFollowThePatternOrder) {
         EXPECT_NE(list.itemImage(i), 0) << list.itemText(i);
     }
     EXPECT_EQ(shown, expected);
-    EXPECT_EQ(app::appState().knownIconExtensions, exts);
-    app::resetAppState();
+    EXPECT_EQ(knownExtensions(), exts);
+    state::resetAppState();
 }
 
 TEST_F(MovieListFixture, FailedFillChangesNothing) {
     std::string path = root.path().string();
     ASSERT_TRUE(media::fillMovieList(list, path));
     const auto before = items();
-    const std::string blobBefore = app::appState().fileIconImages;
+    const std::string blobBefore = state::appState().fileIconImages;
     for (std::string bad : {root.file("noext"), root.file("missing/"), root.file("CLIP.AVI")}) {
         EXPECT_FALSE(media::fillMovieList(list, bad));
         EXPECT_EQ(items(), before);
-        EXPECT_EQ(app::appState().fileIconImages, blobBefore);
+        EXPECT_EQ(state::appState().fileIconImages, blobBefore);
         EXPECT_EQ(list.imageCount(), 5);
     }
     std::string trimmed = root.file("missing") + "///";
@@ -336,11 +344,11 @@ TEST_F(MovieListFixture, FailedFillChangesNothing) {
 TEST_F(MovieListFixture, DoubleClickBrowsesFoldersAndOpensFiles) {
     // No item at all, then items but none selected: nothing happens.
     media::handleMovieListDoubleClick(list);
-    app::appState().currentFolder = root.path().string() + "/";
+    state::appState().currentFolder = root.path().string() + "/";
     std::string path = root.path().string();
     ASSERT_TRUE(media::fillMovieList(list, path));
     media::handleMovieListDoubleClick(list);
-    EXPECT_EQ(app::appState().currentFolder, root.path().string() + "/");
+    EXPECT_EQ(state::appState().currentFolder, root.path().string() + "/");
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(captions.empty());
 
@@ -348,7 +356,7 @@ TEST_F(MovieListFixture, DoubleClickBrowsesFoldersAndOpensFiles) {
     list.setSelectedItem(indexOf("CLIP.AVI"));
     media::handleMovieListDoubleClick(list);
     EXPECT_EQ(opened, (std::vector<std::string>{root.file("CLIP.AVI")}));
-    EXPECT_EQ(app::appState().currentFolder, root.path().string());
+    EXPECT_EQ(state::appState().currentFolder, root.path().string());
 
     // A folder item that cannot be listed (an extensionless file shown with slot 0).
     list.insertItem("noext", 0);
@@ -356,7 +364,7 @@ TEST_F(MovieListFixture, DoubleClickBrowsesFoldersAndOpensFiles) {
     list.setSelectedItem(indexOf("noext"));
     media::handleMovieListDoubleClick(list);
     EXPECT_EQ(items(), before);
-    EXPECT_EQ(app::appState().currentFolder, root.path().string());
+    EXPECT_EQ(state::appState().currentFolder, root.path().string());
     EXPECT_TRUE(captions.empty());
 
     // A folder item: the list shows its content, the folder and the caption follow.
@@ -365,7 +373,7 @@ TEST_F(MovieListFixture, DoubleClickBrowsesFoldersAndOpensFiles) {
     reg.keys["video/x-flv\\DefaultIcon"] = "\"" + icons.file("rm.png") + "\",0";
     list.setSelectedItem(indexOf("b_sub"));
     media::handleMovieListDoubleClick(list);
-    EXPECT_EQ(app::appState().currentFolder, root.file("b_sub"));
+    EXPECT_EQ(state::appState().currentFolder, root.file("b_sub"));
     EXPECT_EQ(captions, (std::vector<std::string>{">> "}));
     EXPECT_EQ(items(), (std::vector<std::pair<std::string, int>>{{"inner.flv", 1}}));
     EXPECT_EQ(list.firstSelectedItem(), -1);
@@ -377,7 +385,7 @@ TEST_F(MovieListFixture, EmptyCurrentFolderStartsAtTheRoot) {
     list.insertItem(root.path().string().substr(1) + "/Action", 0);
     list.setSelectedItem(0);
     media::handleMovieListDoubleClick(list);
-    EXPECT_EQ(app::appState().currentFolder, root.file("Action"));
+    EXPECT_EQ(state::appState().currentFolder, root.file("Action"));
     EXPECT_EQ(captions.size(), 1u);
 }
 
@@ -424,10 +432,8 @@ TEST(ListViewWidget, ImageListAndDoubleClick) {
     QObject::connect(&view, &toolkit::ListView::doubleClicked, [&] { ++clicks; });
     view.resize(200, 200);
     view.show();
-    const QPointF empty(190, 190);
-    QMouseEvent press(QEvent::MouseButtonDblClick, empty, view.viewport()->mapToGlobal(empty),
-                      Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &press);
+    lxtv::test::sendMouse(view.viewport(), QEvent::MouseButtonDblClick, QPoint(190, 190),
+                          Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
 }
 

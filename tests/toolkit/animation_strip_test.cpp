@@ -41,11 +41,7 @@ QByteArray opaquePng(int w, int h, QColor colour) {
     return bytes;
 }
 
-void send(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button = Qt::NoButton,
-          Qt::MouseButtons held = Qt::NoButton, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QMouseEvent event(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, held, mods);
-    QApplication::sendEvent(w, &event);
-}
+using lxtv::test::sendMouse;
 
 struct StripFixture : ::testing::Test {
     QWidget window;
@@ -68,7 +64,6 @@ struct StripFixture : ::testing::Test {
                          [this](int id) { events.push_back("pressed " + std::to_string(id)); });
         window.show();
     }
-    void TearDown() override { AnimationStrip::setWidgetUnderPointerProbe({}); }
 };
 
 }  // namespace
@@ -139,11 +134,11 @@ TEST_F(StripFixture, EnterAndLeaveSequence) {
     strip->setObjectPicture(1, opaquePng(20, 20, Qt::blue));
     strip->setObjectPicture(2, opaquePng(20, 20, Qt::red));
 
-    send(strip, QEvent::MouseMove, {5, 5});
-    send(strip, QEvent::MouseMove, {15, 15});
-    send(strip, QEvent::MouseMove, {16, 15});
-    send(strip, QEvent::MouseMove, {35, 15});
-    send(strip, QEvent::MouseMove, {100, 50});
+    sendMouse(strip, QEvent::MouseMove, {5, 5});
+    sendMouse(strip, QEvent::MouseMove, {15, 15});
+    sendMouse(strip, QEvent::MouseMove, {16, 15});
+    sendMouse(strip, QEvent::MouseMove, {35, 15});
+    sendMouse(strip, QEvent::MouseMove, {100, 50});
     EXPECT_EQ(events, (std::vector<std::string>{"enter 1", "leave 1", "enter 2", "leave 2"}));
     EXPECT_EQ(strip->hoveredObject(), 0);
 }
@@ -154,9 +149,9 @@ TEST_F(StripFixture, LeaveWhenPointerIsNoLongerOverTheStrip) {
     strip->createObject(templ, 10, 10);
     strip->setObjectPicture(1, opaquePng(20, 20, Qt::blue));
     QWidget* under = strip;
-    AnimationStrip::setWidgetUnderPointerProbe([&under] { return under; });
+    const auto probe = widgetUnderPointer.replaceWith([&under] { return under; });
 
-    send(strip, QEvent::MouseMove, {15, 15});
+    sendMouse(strip, QEvent::MouseMove, {15, 15});
     strip->checkPointerLeft();
     EXPECT_EQ(events, (std::vector<std::string>{"enter 1"}));
     under = &window;
@@ -166,7 +161,7 @@ TEST_F(StripFixture, LeaveWhenPointerIsNoLongerOverTheStrip) {
 
     // The real timer does the same on its own.
     under = strip;
-    send(strip, QEvent::MouseMove, {16, 15});
+    sendMouse(strip, QEvent::MouseMove, {16, 15});
     under = nullptr;
     EXPECT_TRUE(lxtv::test::waitFor([this] { return events.size() == 4; }, 1000));
     EXPECT_EQ(events.back(), "leave 1");
@@ -178,13 +173,13 @@ TEST_F(StripFixture, PressesAndDoubleClicks) {
     strip->createObject(templ, 10, 10);
     strip->setObjectPicture(1, halfTransparentPng(20, 20));
 
-    send(strip, QEvent::MouseButtonPress, {25, 12}, Qt::LeftButton, Qt::LeftButton,
-         Qt::ShiftModifier);
-    send(strip, QEvent::MouseButtonRelease, {25, 12}, Qt::LeftButton);
-    send(strip, QEvent::MouseButtonDblClick, {25, 12}, Qt::LeftButton, Qt::LeftButton);
-    send(strip, QEvent::MouseButtonRelease, {25, 12}, Qt::LeftButton);
-    send(strip, QEvent::MouseButtonPress, {12, 12}, Qt::LeftButton, Qt::LeftButton);
-    send(strip, QEvent::MouseButtonPress, {25, 12}, Qt::RightButton, Qt::RightButton);
+    sendMouse(strip, QEvent::MouseButtonPress, {25, 12}, Qt::LeftButton, Qt::LeftButton,
+              Qt::ShiftModifier);
+    sendMouse(strip, QEvent::MouseButtonRelease, {25, 12}, Qt::LeftButton);
+    sendMouse(strip, QEvent::MouseButtonDblClick, {25, 12}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(strip, QEvent::MouseButtonRelease, {25, 12}, Qt::LeftButton);
+    sendMouse(strip, QEvent::MouseButtonPress, {12, 12}, Qt::LeftButton, Qt::LeftButton);
+    sendMouse(strip, QEvent::MouseButtonPress, {25, 12}, Qt::RightButton, Qt::RightButton);
 
     EXPECT_EQ(events,
               (std::vector<std::string>{"down 25,12 5", "pressed 1", "down 12,12 1", "pressed 0"}));

@@ -25,12 +25,7 @@ QImage solid(int w, int h, QColor colour) {
     return image;
 }
 
-void sendMouse(QWidget* w, QEvent::Type type, QPoint pos, Qt::MouseButton button,
-               Qt::MouseButtons held) {
-    QMouseEvent event(type, QPointF(pos), QPointF(w->mapToGlobal(pos)), button, held,
-                      Qt::NoModifier);
-    QApplication::sendEvent(w, &event);
-}
+using lxtv::test::sendMouse;
 
 }  // namespace
 
@@ -171,7 +166,7 @@ TEST(PicturePanel, DisplayModes) {
     };
     for (const auto& r : rows) {
         panel.setPicture(solid(r.picture.width(), r.picture.height(), Qt::red));
-        panel.setDisplayMode(r.mode);
+        panel.setDisplayMode(static_cast<PicturePanel::DisplayMode>(r.mode));
         EXPECT_EQ(panel.pictureRect(), r.expected) << r.mode;
     }
     panel.setPicture(QImage());

@@ -1,0 +1,33 @@
+#include "catalogue/fetch.h"
+
+#include "platform/debug.h"
+#include "platform/files.h"
+#include "site/site.h"
+
+namespace lxtv::catalogue {
+
+platform::Seam<CatalogueSource()> catalogueSource([] {
+    return CatalogueSource{site::siteAddress(site::cataloguePath),
+                           platform::runDirectory() + "/LXTV.ini"};
+});
+
+Fetch fetchCatalogue() {
+    const CatalogueSource source = catalogueSource();
+    Fetch fetch;
+    fetch.download = platform::downloadBody(source.address);
+    // A failed or partial download keeps the previous copy: an empty or cut catalogue would
+    // leave the viewer with fewer channels than before.
+    if (!fetch.download.complete) {
+        platform::debugLine("catalogue kept: " + platform::describe(fetch.download));
+        return fetch;
+    }
+    const platform::WriteResult written =
+        platform::writeFileBytes(source.localPath, fetch.download.body);
+    fetch.stored = written.ok;
+    fetch.writeError = written.error;
+    if (!written)
+        platform::debugLine("catalogue kept: writing " + source.localPath + ": " + written.error);
+    return fetch;
+}
+
+}  // namespace lxtv::catalogue

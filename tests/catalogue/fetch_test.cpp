@@ -1,0 +1,136 @@
+// The catalogue's fetch into its local copy and the data sync, against the demo site.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "catalogue/data_sync.h"
+#include "catalogue/fetch.h"
+#include "platform/ansi.h"
+#include "platform/message_box.h"
+#include "support/demo_site_process.h"
+#include "support/test_support.h"
+
+namespace lxtv::catalogue {
+namespace {
+
+using test::folderEntries;
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+
+const std::string oldCopy = "[old]\r\nkept=1|http://example.invalid/old.html\r\n";
+
+struct FetchTest : test::DemoSiteTest {
+    // fetchCatalogue downloads from `siteBase` into `localPath` while the result lives.
+    static auto source(const std::string& siteBase, const std::string& localPath) {
+        return catalogueSource.replaceWith([=] {
+            return CatalogueSource{siteBase + "/LXTV.ini", localPath};
+        });
+    }
+    const platform::Replacement shortWaits = platform::downloadTimeouts.replaceWith([] {
+        return platform::DownloadTimeouts{3, 1};
+    });
+};
+
+// A failed fetch leaves the previous copy byte for byte, and no stray file beside it.
+TEST_F(FetchTest, FailedFetchKeepsThePreviousCopy) {
+    const struct {
+        const char* fault;
+        bool refused;
+        const char* reason;
+    } cases[] = {{"status", false, "HTTP 404"},
+                 {"truncate", false, "transfer: Transferred a partial file"},
+                 {"stall", false, "transfer: Timeout was reached"},
+                 {"none", true, "transfer: Couldn't connect to server"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.refused ? "connection refused" : c.fault);
+        TempDir dir;
+        const std::string local = dir.file("LXTV.ini");
+        writeFile(local, oldCopy);
+        setFault(c.fault);
+        const auto from = source(
+            c.refused ? "http://127.0.0.1:" + std::to_string(test::closedPort()) : site->base(),
+            local);
+        const Fetch fetch = fetchCatalogue();
+        EXPECT_FALSE(fetch.stored);
+        EXPECT_EQ(platform::describe(fetch.download), c.reason);
+        EXPECT_EQ(readFile(local), oldCopy);
+        EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"LXTV.ini"});
+    }
+}
+
+// A complete answer replaces the copy, an empty one included; a missing copy is created.
+TEST_F(FetchTest, CompleteFetchReplacesTheCopy) {
+    const std::string catalogue = siteCatalogue();
+    for (const char* fault : {"none", "nolength", "empty", "large"}) {
+        SCOPED_TRACE(fault);
+        TempDir dir;
+        const std::string local = dir.file("LXTV.ini");
+        writeFile(local, oldCopy);
+        setFault(fault);
+        const auto from = source(site->base(), local);
+        EXPECT_TRUE(fetchCatalogue().stored);
+        const std::string stored = readFile(local);
+        if (std::string(fault) == "empty")
+            EXPECT_TRUE(stored.empty());
+        else if (std::string(fault) == "large")
+            EXPECT_GT(stored.size(), 9'000'000u);
+        else
+            EXPECT_EQ(stored, catalogue);
+        EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"LXTV.ini"});
+    }
+
+    TempDir dir;
+    setFault("none");
+    {
+        const auto from = source(site->base(), dir.file("LXTV.ini"));
+        EXPECT_TRUE(fetchCatalogue().stored);
+        EXPECT_EQ(readFile(dir.file("LXTV.ini")), catalogue);
+    }
+
+    // A complete download that cannot be stored says why; the copy stays.
+    writeFile(dir.file("LXTV.ini"), oldCopy);
+    const auto into = source(site->base(), dir.file("LXTV.ini/inside"));
+    const Fetch fetch = fetchCatalogue();
+    EXPECT_FALSE(fetch.stored);
+    EXPECT_TRUE(fetch.download.complete);
+    EXPECT_FALSE(fetch.writeError.empty());
+    EXPECT_EQ(readFile(dir.file("LXTV.ini")), oldCopy);
+}
+
+// The data sync tells the viewer whether the new catalogue was stored.
+TEST_F(FetchTest, DataSyncReportsTheOutcome) {
+    std::vector<platform::MessageBoxCall> shown;
+    const auto boxes = platform::messageBoxShower.replaceWith(
+        [&shown](const platform::MessageBoxCall& call) { shown.push_back(call); });
+    const std::string caption = platform::fromUtf8("LXTV：温馨提示");
+
+    TempDir dir;
+    const std::string local = dir.file("LXTV.ini");
+    writeFile(local, oldCopy);
+    const auto from = source(site->base(), local);
+
+    // The texts as the viewer's code page holds them, byte for byte.
+    EXPECT_EQ(caption, "LXTV\xA3\xBA\xCE\xC2\xDC\xB0\xCC\xE1\xCA\xBE");
+
+    setFault("status");
+    onDataSyncClicked();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0].text, platform::fromUtf8("数据同步失败，已保留原有节目数据。"));
+    EXPECT_EQ(shown[0].caption, caption);
+    EXPECT_EQ(shown[0].icon, platform::MessageIcon::warning);
+    EXPECT_EQ(readFile(local), oldCopy);
+
+    setFault("none");
+    onDataSyncClicked();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1].text, "\xCA\xFD\xBE\xDD\xCD\xAC\xB2\xBD\xB3\xC9\xB9\xA6\xA3\xA1");
+    EXPECT_EQ(shown[1].caption, caption);
+    EXPECT_EQ(shown[1].icon, platform::MessageIcon::information);
+    EXPECT_EQ(readFile(local), siteCatalogue());
+}
+
+}  // namespace
+}  // namespace lxtv::catalogue
