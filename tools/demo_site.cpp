@@ -151,6 +151,12 @@ std::string percentDecode(const std::string& text) {
     return out;
 }
 
+// Puts `text` where a page template has `marker`.
+void replaceMarker(std::string& page, const std::string& marker, const std::string& text) {
+    const auto at = page.find(marker);
+    if (at != std::string::npos) page.replace(at, marker.size(), text);
+}
+
 std::string hexBytes(const std::string& bytes) {
     static const char digits[] = "0123456789ABCDEF";
     std::string out;
@@ -415,13 +421,30 @@ int main(int argc, char** argv) {
         const std::string bytes = percentDecode(raw);
         std::string page;
         if (!readFile(root + "/search.html", page)) return notFound(res);
-        auto replace = [&page](const std::string& marker, const std::string& text) {
-            const auto at = page.find(marker);
-            if (at != std::string::npos) page.replace(at, marker.size(), text);
-        };
-        replace("{{KEYWORD_GBK}}", htmlEscape(toUtf8(bytes, "GBK")));
-        replace("{{KEYWORD_UTF8}}", htmlEscape(toUtf8(bytes, "UTF-8")));
-        replace("{{KEYWORD_HEX}}", hexBytes(bytes));
+        replaceMarker(page, "{{KEYWORD_GBK}}", htmlEscape(toUtf8(bytes, "GBK")));
+        replaceMarker(page, "{{KEYWORD_UTF8}}", htmlEscape(toUtf8(bytes, "UTF-8")));
+        replaceMarker(page, "{{KEYWORD_HEX}}", hexBytes(bytes));
+        res.set_header("Cache-Control", "no-store");
+        res.set_content(page, "text/html; charset=utf-8");
+    });
+    // A channel page named in its address: the path arrives as UTF-8, the query's name as the
+    // code page 936 bytes the client sends; the page shows what arrived.
+    server.Get(R"(/频道/[^/]+\.html)", [](const httplib::Request& req, httplib::Response& res) {
+        std::string raw;
+        const auto q = req.target.find('?');
+        if (q != std::string::npos) {
+            const std::string query = "&" + req.target.substr(q + 1);
+            const auto at = query.find("&name=");
+            if (at != std::string::npos) {
+                const auto from = at + 6;
+                raw = query.substr(from, query.find('&', from) - from);
+            }
+        }
+        const std::string bytes = percentDecode(raw);
+        std::string page;
+        if (!readFile(root + "/named-channel.html", page)) return notFound(res);
+        replaceMarker(page, "{{NAME_GBK}}", htmlEscape(toUtf8(bytes, "GBK")));
+        replaceMarker(page, "{{NAME_HEX}}", hexBytes(bytes));
         res.set_header("Cache-Control", "no-store");
         res.set_content(page, "text/html; charset=utf-8");
     });

@@ -38,6 +38,12 @@ OTHER_KEYS = {
     "纪录片": [("旧版地址", "x" + BASE + "/channel/3.html")],
 }
 
+# Keys listed before a category's channels: a channel whose address has Chinese in its path and
+# its query, which the site must receive as UTF-8 and as code page 936 escapes respectively.
+LEADING_KEYS = {
+    "纪录片": [("凤凰卫视", "1|" + BASE + "/频道/凤凰卫视.html?name=凤凰卫视&x=1")],
+}
+
 # The channel whose address is padded with full-width and ASCII spaces on both sides.
 PADDED_CHANNEL = "广东珠江"
 
@@ -114,6 +120,7 @@ def catalogue():
         by_category.setdefault(category, []).append(f"{name}={kind}|{address}")
     for category, _ in CATEGORIES:
         lines.append(f"[{category}]")
+        lines.extend(f"{k}={v}" for k, v in LEADING_KEYS.get(category, []))
         lines.extend(by_category[category])
         lines.extend(f"{k}={v}" for k, v in OTHER_KEYS.get(category, []))
         lines.append("")
@@ -173,6 +180,13 @@ def main():
 <p>按 UTF-8 解码：<span id="keyword-utf8">{{KEYWORD_UTF8}}</span></p>
 <p>原始字节（十六进制）：<code id="keyword-hex">{{KEYWORD_HEX}}</code></p>
 <p>演示站点没有与该关键字匹配的节目。</p></div>"""))
+
+    # The server fills in the markers for a channel named in its address's query.
+    write("named-channel.html", page("频道", """<h2>按名称打开的频道</h2>
+<div class="note">
+<p>收到的频道名（按 GBK 解码）：<b id="name-gbk">{{NAME_GBK}}</b></p>
+<p>原始字节（十六进制）：<code id="name-hex">{{NAME_HEX}}</code></p></div>
+<div class="player"><video id="player" src="/media/clip.webm" autoplay loop muted playsinline></video></div>"""))
 
     for n, category, name, kind in all_channels:
         write(f"channel/{n}.html", page(name, f"""<h2>{html.escape(name)}</h2>

@@ -20,6 +20,14 @@ std::string fromQString(const QString& text);
 // once and keep the result.
 std::string fromUtf8(std::string_view utf8);
 
+// The address as the browser view hands it to the engine: the non-ASCII characters of its path
+// as their UTF-8 bytes percent-escaped, the non-ASCII characters of its query (between the first
+// "?" and the first "#") as their code page 936 bytes percent-escaped, as the provider's pages
+// have always received them and read them. ASCII, escapes already present, the scheme and host
+// (the engine's own IDN rules) and the fragment (never sent) are left as they are; nothing is
+// escaped twice. An invalid byte of the code page stands as one character of its own.
+QString wireAddress(std::string_view cp936);
+
 // 0x81..0xFE open a two-byte character; 0x80 and 0xFF stand alone.
 constexpr bool isLeadByte(unsigned char b) {
     return b >= 0x81 && b <= 0xFE;

@@ -61,25 +61,27 @@ WebView::WebView(QWidget* parent) : QWebEngineView(parent) {
 }
 
 QUrl WebView::urlFor(const std::string& cp936) {
-    const QString text = platform::toQString(cp936);
     // The engine shows an empty address as the blank page.
-    if (text.isEmpty()) return QUrl(QStringLiteral("about:blank"));
-    return QUrl(text);
+    if (cp936.empty()) return QUrl(QStringLiteral("about:blank"));
+    return QUrl(platform::wireAddress(cp936));
 }
 
 void WebView::setAddress(const std::string& cp936) {
     address_ = cp936;
-    const QUrl url = urlFor(cp936);
-    if (engineLoads(url.scheme())) {
+    const QUrl asText(platform::toQString(cp936));
+    if (cp936.empty() || engineLoads(asText.scheme())) {
+        const QUrl url = urlFor(cp936);
         // load() starts a new navigation even when the url equals the one shown.
         load(url);
+        emit navigated(url);
     } else {
         // The engine would hand such an address to the desktop only from a click inside a
         // page, never from an address set by the program; every set address is the viewer's
-        // own action, so it goes to the desktop's handler here. The page shown stays.
-        platform::openWithDesktop(url.toEncoded().toStdString());
+        // own action, so it goes to the desktop's handler here, its text as it is. The page
+        // shown stays.
+        platform::openWithDesktop(asText.toEncoded().toStdString());
+        emit navigated(asText);
     }
-    emit navigated(url);
 }
 
 void WebView::goBack() {

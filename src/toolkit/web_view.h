@@ -22,7 +22,8 @@ class WebView : public QWebEngineView {
     void setAddress(const std::string& cp936);
     std::string address() const { return address_; }
 
-    // The address as handed to the engine: converted to UTF-16, nothing escaped or trimmed.
+    // The address as handed to the engine: converted from the code page, its query's non-ASCII
+    // characters escaped as their code page bytes (platform::wireAddress); nothing trimmed.
     static QUrl urlFor(const std::string& cp936);
 
     // Act on the engine's own history and current load; with nothing to go to, nothing happens.

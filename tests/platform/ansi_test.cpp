@@ -3,12 +3,16 @@
 #include <string>
 #include <string_view>
 
+#include <QUrl>
+
 #include "platform/ansi.h"
+#include "support/test_support.h"
 
 namespace lxtv {
 namespace {
 
 using namespace std::string_view_literals;
+using test::gbk;
 
 // Character stepping in code page 936, which the section-name scan relies on.
 TEST(Ansi, CharNextAndLeadBytes) {
@@ -65,6 +69,48 @@ TEST(Ansi, ConvertsCodePage936BothWays) {
     EXPECT_EQ(platform::charNext("\xD6\xD0", 0), 2u);
     EXPECT_EQ(platform::charNext(std::string_view("\xD6", 1), 0), 1u);
     EXPECT_EQ(platform::charNext("\x80\x61", 0), 1u);
+}
+
+// What goes on the wire for an address set on the view: the path's non-ASCII characters as
+// UTF-8 escapes, the query's as their code page 936 bytes, everything else as it was. The second
+// column is what the engine is handed (QUrl's encoded form).
+TEST(WireAddress, PathAsUtf8QueryAsCodePageBytes) {
+    const struct {
+        const char* what;
+        std::string address;  // code page 936
+        const char* wire;
+    } rows[] = {
+        {"ascii", "http://h:8168/a/b.html?x=1&y=%3D#top", "http://h:8168/a/b.html?x=1&y=%3D#top"},
+        // The engine takes a QUrl, which writes an escaped unreserved character as itself (the
+        // same address by the standard's rules).
+        {"an escaped unreserved character", "http://h/%7Ea?y=%41", "http://h/~a?y=A"},
+        {"path only", gbk("http://h/频道/a.html"), "http://h/%E9%A2%91%E9%81%93/a.html"},
+        {"query only", gbk("http://h/ch/q.html?name=凤凰卫视&x=1"),
+         "http://h/ch/q.html?name=%B7%EF%BB%CB%CE%C0%CA%D3&x=1"},
+        {"both", gbk("http://h/频道/q.html?name=凤凰"),
+         "http://h/%E9%A2%91%E9%81%93/q.html?name=%B7%EF%BB%CB"},
+        {"already escaped", "http://h/%E4%B8%AD?k=%D6%D0&a=%26%2523",
+         "http://h/%E4%B8%AD?k=%D6%D0&a=%26%2523"},
+        {"fragment left to the engine", gbk("http://h/a?q=中#节目"),
+         "http://h/a?q=%D6%D0#%E8%8A%82%E7%9B%AE"},
+        {"a lone lead byte ends the query", "http://h/a?q=\xB7", "http://h/a?q=%B7"},
+        {"a lead byte before a delimiter", "http://h/a?q=\xB7&x=1#f", "http://h/a?q=%B7&x=1#f"},
+        {"a trail byte in the ASCII range", "http://h/\x81\x5D?k=\x81\x5D",
+         "http://h/%E4%B9%9A?k=%81%5D"},
+        {"full-width characters are no delimiters", gbk("http://h/a？b?q＝１＆２"),
+         "http://h/a%EF%BC%9Fb?q%A3%BD%A3%B1%A3%A6%A3%B2"},
+        {"a second question mark stays in the query", gbk("http://h/a?q=?中"),
+         "http://h/a?q=?%D6%D0"},
+        {"no scheme", gbk("/相对?q=中"), "/%E7%9B%B8%E5%AF%B9?q=%D6%D0"},
+        {"the host is the engine's", gbk("http://例子.测试/a?q=中"),
+         "http://xn--fsqu00a.xn--0zwm56d/a?q=%D6%D0"},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        const QUrl url(platform::wireAddress(r.address));
+        EXPECT_TRUE(url.isValid()) << url.errorString().toStdString();
+        EXPECT_EQ(url.toEncoded().toStdString(), r.wire);
+    }
 }
 
 }  // namespace

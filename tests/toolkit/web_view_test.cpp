@@ -82,6 +82,16 @@ TEST_F(ViewFixture, AddressIsConvertedFromCodePage936) {
     EXPECT_EQ(site.requests().first(), "/%E9%A2%91%E9%81%93.html");  // the engine sends UTF-8
 }
 
+// A query's Chinese reaches the site as its code page 936 bytes, as pages built for the client
+// read it; the path's goes as UTF-8, and an escape already in the query is sent as it is.
+TEST_F(ViewFixture, QueryGoesAsCodePage936Bytes) {
+    view.setAddress(site.baseBytes() + gbk("/频道/q.html?name=凤凰卫视&x=1&k=%D6%D0"));
+    ASSERT_TRUE(waitUntil([&] { return !site.requests().isEmpty(); }));
+    EXPECT_EQ(site.requests().first(),
+              "/%E9%A2%91%E9%81%93/q.html?name=%B7%EF%BB%CB%CE%C0%CA%D3&x=1&k=%D6%D0");
+    EXPECT_EQ(view.address(), site.baseBytes() + gbk("/频道/q.html?name=凤凰卫视&x=1&k=%D6%D0"));
+}
+
 // A page that never answers: setting the address returns at once, stop() ends the load, and
 // the next address still loads.
 TEST_F(ViewFixture, SetAddressNeverWaitsAndStopHaltsALoad) {
