@@ -6,13 +6,7 @@ source "$(dirname "$0")/lib.sh" "$@"
 
 # Rows of the demo catalogue's tree (22 pixels each, from window y 91): 17 纪录片 (collapsed);
 # once it is open, 18 is its first channel 凤凰卫视.
-row_y() { echo $((91 + 11 + 22 * $1)); }
-
-start_site
-start_display
-start_client
-wait_for_request '^GET /LXTV\.ini'
-sleep 2  # the builder fills the tree
+start_with_tree
 
 # Open the category with a double click on its label, then pick the channel.
 xdotool mousemove --window "$WID" 40 "$(row_y 17)" sleep 0.1 click --repeat 2 --delay 80 1

@@ -101,3 +101,15 @@ expect_no_request_after() {
     fail "unexpected request matching '$pattern': $(tail -n +"$((from + 1))" "$SITE_LOG")"
   fi
 }
+
+# The window's y of tree row $1 (rows are 22 pixels, the tree starts at window y 91).
+row_y() { echo $((91 + 11 + 22 * $1)); }
+
+# The demo site, the display and the client, until the builder has filled the tree.
+start_with_tree() {
+  start_site
+  start_display
+  start_client
+  wait_for_request '^GET /LXTV\.ini'
+  sleep 2
+}

@@ -7,13 +7,7 @@ source "$(dirname "$0")/lib.sh" "$@"
 # Rows of the demo catalogue's tree as first shown (22 pixels each, from window y 91):
 # 0 节目菜单, 1 央视频道 (expanded), 2 CCTV-1 综合 -> /channel/1.html, ... 7 卫视频道,
 # 8 地方频道, 9 体育赛事 (expanded), 10..13 its channels, 14..17 categories, 18 更多影片.
-row_y() { echo $((91 + 11 + 22 * $1)); }
-
-start_site
-start_display
-start_client
-wait_for_request '^GET /LXTV\.ini'
-sleep 2  # the builder fills the tree
+start_with_tree
 
 n=$(log_lines)
 click_at 60 "$(row_y 2)" 1
