@@ -15,6 +15,9 @@ export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 ninja -C build -j"$jobs"
 ctest --test-dir build --output-on-failure -j1
+# What the package test built: the Debian package's control fields and its files.
+echo "== $(ls build/package-test-output/deb/lxtv_*.deb)"
+cat build/package-test-output/deb-control.txt build/package-test-output/deb-contents.txt
 
 # As root every file is writable; the write tests and the choice of the catalogue's folder run
 # again as an ordinary user.
