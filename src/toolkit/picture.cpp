@@ -33,8 +33,8 @@ void Picture::draw(QPainter& painter, const QRect& target) const {
     // The device the engine really paints on: a window's backing store, or the image a widget
     // is rendered into, which may be finer than the widget's own screen.
     const QPaintEngine* engine = painter.paintEngine();
-    const QPaintDevice* device = engine && engine->paintDevice() ? engine->paintDevice()
-                                                                  : painter.device();
+    const QPaintDevice* device =
+        engine && engine->paintDevice() ? engine->paintDevice() : painter.device();
     const QImage& chosen = forRatio(device ? device->devicePixelRatioF() : 1.0);
     painter.drawImage(target, chosen, chosen.rect());
 }
