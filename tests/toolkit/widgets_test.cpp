@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "support/event_helpers.h"
 #include "support/test_support.h"
@@ -80,9 +81,8 @@ TEST(Picture, FinerScreensDrawTheVariantInThePicturesPlace) {
     QWidget parent;
     PictureButton button(&parent);
     button.setGeometry(0, 0, 10, 10);
-    QImage base = solid(10, 10, Qt::red);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 5; ++x) base.setPixel(x, y, qRgb(255, 255, 255));
+    QImage base = solid(10, 10, Qt::white);
+    QPainter(&base).fillRect(5, 0, 5, 10, Qt::red);
     button.setNormalPicture(Picture(base, solid(20, 20, Qt::blue)));
     button.setTransparentColor(QColor(Qt::white));
     EXPECT_EQ(button.mask(), QRegion(5, 0, 5, 10));

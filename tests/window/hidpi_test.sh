@@ -9,16 +9,6 @@ source "$(dirname "$0")/lib.sh" "$@"
 ASSETS="$(cd "$(dirname "$0")/../../assets" && pwd)"
 export QT_SCALE_FACTOR=2
 
-geometry() { xdotool getwindowgeometry "$WID" | tr '\n' ' '; }
-expect_geometry() {  # left top width height, in device pixels
-  local g
-  for _ in $(seq 30); do
-    g=$(geometry)
-    echo "$g" | grep -q "Position: $1,$2 .*Geometry: $3x$4" && return 0
-    sleep 0.1
-  done
-  fail "window is not at $1,$2 size $3x$4: $g"
-}
 # Pixels that differ by more than a few levels between two pictures of the same size.
 differing() { compare -metric AE -fuzz 3% "$1" "$2" null: 2>&1 | cut -d' ' -f1 || true; }
 

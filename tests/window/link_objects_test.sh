@@ -4,24 +4,17 @@
 # object's outside page through the desktop's opener.
 source "$(dirname "$0")/lib.sh" "$@"
 
-# The desktop's opener, as the client finds it on the path: it only writes down what it got.
-mkdir -p "$OUT/bin"
-OPENED="$OUT/opened.log"
-: >"$OPENED"
-printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$OPENED" >"$OUT/bin/xdg-open"
-chmod +x "$OUT/bin/xdg-open"
-export PATH="$OUT/bin:$PATH"
+# The desktop's opener as the client finds it on the path, writing down what it gets.
+stub_opener
 
+# The window stands centred.
+left=$(((SCREEN_W - 800) / 2))
+top=$(((SCREEN_H - 600) / 2))
 start_site
 start_display
 start_client
 wait_for_request '^GET /LXTV\.ini'
 sleep 1
-left=$(((SCREEN_W - 800) / 2))
-top=$(((SCREEN_H - 600) / 2))
-pixel() {  # window x y -> "r,g,b"
-  import -window root -crop "1x1+$((left + $1))+$((top + $2))" txt:- | grep -oE 'srgb\([0-9]+,[0-9]+,[0-9]+' | cut -c6-
-}
 distance() {  # two "r,g,b" -> sum of absolute differences
   local a b c d e f v sum=0
   IFS=, read -r a b c <<<"$1"
