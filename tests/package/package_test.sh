@@ -129,6 +129,9 @@ for _ in $(seq 50); do [ -s "$copy" ] && break; sleep 0.1; done
 cmp "$copy" "$SITE_ROOT/LXTV.ini" || fail "the copy in $copy differs from the served catalogue"
 [ "$(stat -c %U "$copy")" = "$VIEWER" ] || fail "the copy belongs to $(stat -c %U "$copy")"
 [ -e /usr/bin/LXTV.ini ] && fail "a copy appeared beside the installed program"
+# The browser engine keeps its sandbox for an ordinary user: nothing switched it off, and it
+# found one to use.
+grep -qE -- "(^|[^-])no-sandbox" "$OUT/client.log" && fail "the browser engine ran without its sandbox"
 grep -q "No usable sandbox" "$OUT/client.log" && fail "the browser engine found no sandbox"
 sleep 2
 shot installed_start
