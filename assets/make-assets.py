@@ -14,6 +14,11 @@ The skin is drawn from a few colour tables below so that the pieces agree where 
 meet: the big buttons' backgrounds are cut from the very rows of the title strip they
 sit on, and the navigation glyphs are blended over the middle bar's own rows before
 their surroundings are set to the transparent colour (white).
+
+Every picture of the window also comes at twice its size, named with "@2x" before the
+extension, for screens of device pixel ratio 2: the same drawing made at the finer size
+(not an enlargement of the small one), so captions and edges stay sharp. The hicolor icons
+of an installed client (icons/<size>.png) are the window icon's own images, plus one of 256.
 """
 
 import argparse
@@ -56,10 +61,17 @@ def tmp(name):
     return os.path.join(WORK, name)
 
 
-def out(rel):
+def out(rel, scale=1):
+    """The file of a picture at scale 1, or its @2x variant beside it at scale 2."""
+    if scale != 1:
+        stem, ext = os.path.splitext(rel)
+        rel = "%s@%dx%s" % (stem, scale, ext)
     path = os.path.join(HERE, rel)
     os.makedirs(os.path.dirname(path), exist_ok=True)
     return path
+
+
+SCALES = (1, 2)
 
 
 def rgb(c):
@@ -77,14 +89,15 @@ def ramp(a, b, n):
     return [mix(a, b, i / (n - 1)) for i in range(n)]
 
 
-def write_ppm(path, width, height, pixel):
-    """Writes an exact RGB picture from a function of (x, y)."""
+def write_ppm(path, width, height, pixel, scale=1):
+    """Writes an exact RGB picture from a function of (x, y); at a scale above 1 each pixel
+    becomes a square of that many pixels across (the panels are lines and flat rows)."""
     data = bytearray()
-    for y in range(height):
-        for x in range(width):
-            data += bytes(pixel(x, y))
+    for y in range(height * scale):
+        for x in range(width * scale):
+            data += bytes(pixel(x // scale, y // scale))
     with open(path, "wb") as f:
-        f.write(b"P6\n%d %d\n255\n" % (width, height))
+        f.write(b"P6\n%d %d\n255\n" % (width * scale, height * scale))
         f.write(data)
 
 
@@ -126,9 +139,10 @@ BOTTOM_ROWS = bottom_bar_rows()
 
 def make_panels():
     def gif_from(name, w, h, pixel):
-        ppm = tmp(name.replace("/", "_") + ".ppm")
-        write_ppm(ppm, w, h, pixel)
-        to_gif(ppm, out("panels/%s.gif" % name))
+        for scale in SCALES:
+            ppm = tmp("%s_%dx.ppm" % (name.replace("/", "_"), scale))
+            write_ppm(ppm, w, h, pixel, scale)
+            to_gif(ppm, out("panels/%s.gif" % name, scale))
 
     gif_from("stripBackground", 716, 86, lambda x, y: STRIP_ROWS[y])
 
@@ -167,13 +181,15 @@ def make_panels():
 # ---------------------------------------------------------------------------------------
 # Drawing helpers
 
-def draw4(name, width, height, mvg):
-    """Draws MVG at four times the size on a transparent canvas and averages it down,
-    so edges are anti-aliased and shapes aligned to the 4-pixel grid stay crisp."""
+def draw4(name, width, height, mvg, scale=1):
+    """Draws MVG at four times the size on a transparent canvas and averages it down to
+    `scale` times the size, so edges are anti-aliased and shapes aligned to the 4-pixel grid
+    stay crisp at either size."""
     big = tmp(name + "_4x.png")
-    small = tmp(name + ".png")
+    small = tmp("%s_%dx.png" % (name, scale))
     convert("-size", "%dx%d" % (width * 4, height * 4), "xc:none", "-draw", mvg, "PNG32:" + big)
-    convert(big, "-filter", "Box", "-resize", "%dx%d!" % (width, height), "PNG32:" + small)
+    convert(big, "-filter", "Box", "-resize", "%dx%d!" % (width * scale, height * scale),
+            "PNG32:" + small)
     return small
 
 
@@ -361,34 +377,44 @@ BIG_TOP = 29
 BIG_VISIBLE = 56
 
 
-def caption(img_args, text, colour, y, x_off=0):
-    """Crisp (not anti-aliased) 12-pixel caption: sharper than grey-edged strokes at this size."""
+def caption(img_args, text, colour, y, x_off=0, scale=1):
+    """A 12-pixel caption (y and x_off in 1x pixels). At 1x it is crisp, not anti-aliased:
+    sharper than grey-edged strokes at that size. At 2x the 24-pixel strokes are wide enough
+    for anti-aliasing to smooth them rather than blur them."""
     return img_args + [
-        "+antialias", "-font", FONT, "-pointsize", "12", "-density", "72", "-fill", rgb(colour),
-        "-gravity", "North", "-annotate", "%+d%+d" % (x_off, y), text, "-antialias", "-gravity", "NorthWest",
+        "+antialias" if scale == 1 else "-antialias", "-font", FONT, "-pointsize", str(12 * scale),
+        "-density", "72", "-fill", rgb(colour), "-gravity", "North",
+        # A thin outline in the text colour gives the smooth strokes the weight of the crisp ones.
+        "-stroke", rgb(colour) if scale > 1 else "none", "-strokewidth", "0.6",
+        "-annotate", "%+d%+d" % (x_off * scale, y * scale), text, "-antialias", "-gravity", "NorthWest",
+        "-stroke", "none", "-strokewidth", "1",
     ]
 
 
 def make_big_buttons():
-    bg = tmp("big_bg.ppm")
-    write_ppm(bg, 58, 50, lambda x, y: STRIP_ROWS[BIG_TOP + y])
     shift = (BIG_VISIBLE - 58) // 2  # -1: centre on the 56 visible columns
-    for ident, text in BIG_BUTTONS:
-        icon = draw4(ident, 32, 32, BIG_ICONS[ident])
-        x = (BIG_VISIBLE - 32) // 2
-        pngs = []
-        for suffix, colour in (("", (0, 0, 0)), ("_hover", (230, 0, 0))):
-            args = caption(
-                [bg, icon, "-geometry", "+%d+2" % x, "-composite"], text, colour, 35, shift
-            )
-            pngs.append(tmp(ident + suffix + "_full.png"))
-            convert(*args, pngs[-1])
-        # One palette for both states, so the drawing is pixel-identical in the two and
-        # only the caption changes colour.
-        both = tmp(ident + "_both.gif")
-        convert(pngs[0], pngs[1], "+append", "+dither", "-colors", "256", both)
-        for i, suffix in enumerate(("", "_hover")):
-            convert(both, "-crop", "58x50+%d+0" % (58 * i), "+repage", out("buttons/%s%s.gif" % (ident, suffix)))
+    for scale in SCALES:
+        bg = tmp("big_bg_%dx.ppm" % scale)
+        write_ppm(bg, 58, 50, lambda x, y: STRIP_ROWS[BIG_TOP + y], scale)
+        for ident, text in BIG_BUTTONS:
+            icon = draw4(ident, 32, 32, BIG_ICONS[ident], scale)
+            x = (BIG_VISIBLE - 32) // 2 * scale
+            pngs = []
+            for suffix, colour in (("", (0, 0, 0)), ("_hover", (230, 0, 0))):
+                args = caption(
+                    [bg, icon, "-geometry", "+%d+%d" % (x, 2 * scale), "-composite"], text, colour, 35,
+                    shift, scale,
+                )
+                pngs.append(tmp("%s%s_full_%dx.png" % (ident, suffix, scale)))
+                convert(*args, pngs[-1])
+            # One palette for both states, so the drawing is pixel-identical in the two and
+            # only the caption changes colour.
+            both = tmp("%s_both_%dx.gif" % (ident, scale))
+            convert(pngs[0], pngs[1], "+append", "+dither", "-colors", "256", both)
+            w, h = 58 * scale, 50 * scale
+            for i, suffix in enumerate(("", "_hover")):
+                convert(both, "-crop", "%dx%d+%d+0" % (w, h, w * i), "+repage",
+                        out("buttons/%s%s.gif" % (ident, suffix), scale))
 
 
 # ---------------------------------------------------------------------------------------
@@ -432,19 +458,21 @@ def nav_plate():
     return "fill rgb(206,229,248) stroke rgb(112,164,212) stroke-width 4 roundrectangle 2,2 101,101 14,14 "
 
 
-def keyed_gif(name, mvg, rows, dst):
+def keyed_gif(name, mvg, rows, dst, scale=1):
     """Blends the drawing over the bar it will stand on, then sets every pixel outside the
     shape to pure white, the button's transparent colour, and keeps pure white out of
     the shape so no hole is punched into it."""
-    shape = draw4(name, 26, 26, mvg)
+    name = "%s_%dx" % (name, scale)
+    shape = draw4(name, 26, 26, mvg, scale)
     under = tmp(name + "_under.ppm")
-    write_ppm(under, 26, 26, lambda x, y: rows[y])
+    write_ppm(under, 26, 26, lambda x, y: rows[y], scale)
     blended = tmp(name + "_blended.png")
     convert(under, shape, "-composite", "-fill", "rgb(252,252,252)", "-opaque", "white", blended)
     mask = tmp(name + "_mask.png")
     convert(shape, "-alpha", "extract", "-threshold", "40%", mask)
     keyed = tmp(name + "_keyed.png")
-    convert("-size", "26x26", "xc:white", blended, mask, "-composite", "-alpha", "off", keyed)
+    size = "%dx%d" % (26 * scale, 26 * scale)
+    convert("-size", size, "xc:white", blended, mask, "-composite", "-alpha", "off", keyed)
     to_gif(keyed, dst)
     # The GIF palette must not have turned a shape pixel into the key colour.
     check = subprocess.run(
@@ -459,25 +487,31 @@ def make_nav_buttons():
     # homeButton and backButton stand in the middle bar at top 4; the other three stand at
     # window top 89, which is the same bar row (the bar starts at 85).
     rows = MIDDLE_ROWS[4:30] + [MIDDLE_ROWS[-1]] * 0
-    for ident in ("homeButton", "backButton", "forwardButton", "refreshButton", "stopButton"):
-        keyed_gif(ident, nav_glyph(ident), rows, out("buttons/%s.gif" % ident))
-        keyed_gif(ident + "_hover", nav_plate() + nav_glyph(ident), rows, out("buttons/%s_hover.gif" % ident))
+    for scale in SCALES:
+        for ident in ("homeButton", "backButton", "forwardButton", "refreshButton", "stopButton"):
+            keyed_gif(ident, nav_glyph(ident), rows, out("buttons/%s.gif" % ident, scale), scale)
+            keyed_gif(ident + "_hover", nav_plate() + nav_glyph(ident), rows,
+                      out("buttons/%s_hover.gif" % ident, scale), scale)
 
 
 def make_search_button():
-    for suffix, fill, text in (
-        ("", (255, 255, 255), TITLE),
-        ("_hover", (214, 232, 247), TITLE),
-        ("_pressed", (140, 184, 224), (12, 36, 64)),
-    ):
-        png = tmp("search%s.png" % suffix)
-        args = caption(
-            ["-size", "33x21", "xc:" + rgb(fill), "-fill", "none", "-stroke", rgb(LINE), "-draw",
-             "rectangle 0,0 32,20", "-stroke", "none"],
-            "搜索", text, 3,
-        )
-        convert(*args, png)
-        to_gif(png, out("buttons/searchButton%s.gif" % suffix))
+    for scale in SCALES:
+        # The frame line is one 1x pixel wide, on the picture's outermost pixels.
+        half = (scale - 1) / 2
+        frame = "rectangle %g,%g %g,%g" % (half, half, 33 * scale - 1 - half, 21 * scale - 1 - half)
+        for suffix, fill, text in (
+            ("", (255, 255, 255), TITLE),
+            ("_hover", (214, 232, 247), TITLE),
+            ("_pressed", (140, 184, 224), (12, 36, 64)),
+        ):
+            png = tmp("search%s_%dx.png" % (suffix, scale))
+            args = caption(
+                ["-size", "%dx%d" % (33 * scale, 21 * scale), "xc:" + rgb(fill), "-fill", "none",
+                 "-stroke", rgb(LINE), "-strokewidth", str(scale), "-draw", frame, "-stroke", "none"],
+                "搜索", text, 3, 0, scale,
+            )
+            convert(*args, png)
+            to_gif(png, out("buttons/searchButton%s.gif" % suffix, scale))
 
 
 # ---------------------------------------------------------------------------------------
@@ -511,14 +545,15 @@ def make_window_buttons():
         # A plate too faint to see keeps the whole button under the pointer: the strip only
         # finds an object where its picture is not fully transparent, and the glyphs are thin.
         faint = "fill rgba(%d,%d,%d,0.03) stroke none roundrectangle 0,0 83,79 14,14 " % plates[kind]
-        normal = draw4(kind, 21, 20, faint + window_button_glyph(kind, GLYPH_GREY))
-        png32(normal, out("strip/%sPicture.png" % kind))
         plate = "fill %s stroke none roundrectangle 0,0 83,79 14,14 " % rgb(plates[kind])
         glyph = window_button_glyph(kind, (255, 255, 255))
         if kind == "restore":  # the front frame is filled with the plate colour
             glyph = glyph.replace(rgb(STRIP_ROWS[12]), rgb(plates[kind]))
-        hover = draw4(kind + "_hover", 21, 20, plate + glyph)
-        png32(hover, out("strip/%sHoverPicture.png" % kind))
+        for scale in SCALES:
+            normal = draw4(kind, 21, 20, faint + window_button_glyph(kind, GLYPH_GREY), scale)
+            png32(normal, out("strip/%sPicture.png" % kind, scale))
+            hover = draw4(kind + "_hover", 21, 20, plate + glyph, scale)
+            png32(hover, out("strip/%sHoverPicture.png" % kind, scale))
 
 
 def make_strip_icon():
@@ -527,7 +562,8 @@ def make_strip_icon():
         + polygon(star_points(40, 42, 37, 15))
         + " fill rgb(255,238,160) stroke none " + polygon(star_points(35, 34, 10, 4))
     )
-    png32(draw4("star", 20, 20, mvg), out("strip/stripIconPicture.png"))
+    for scale in SCALES:
+        png32(draw4("star", 20, 20, mvg, scale), out("strip/stripIconPicture.png", scale))
 
 
 def make_link_objects():
@@ -547,25 +583,39 @@ def make_link_objects():
         "fill rgb(250,250,250) stroke none circle 120,32 120,41 "
         "roundrectangle 110,50 130,96 5,5 roundrectangle 102,50 130,58 3,3 roundrectangle 102,90 138,98 3,3 "
     )
+    # A plate under the drawing and the caption, reaching the picture's edges. The big buttons
+    # that lie above these objects hide all of them but a margin at the right and the bottom;
+    # the plate is what the viewer sees there, and the strip finds an object only where its
+    # picture is not transparent, so without it nothing would ever reach the two objects.
+    plate_normal = "fill rgba(252,253,255,0.6) stroke %s stroke-width 4 roundrectangle 2,2 237,197 22,22 " % rgb(LINE)
+    plate_hover = "fill rgba(255,236,168,0.85) stroke rgb(226,160,30) stroke-width 4 roundrectangle 2,2 237,197 22,22 "
     for name, mvg, text in (("messageBoard", bubbles, "顾客留言"), ("about", info, "关于我们")):
         # Drawing area 60x28 at the top (made at 240x112 with the shapes in the middle).
         if name == "messageBoard":
             mvg = "translate 45,2 " + mvg
-        shape = draw4(name + "_obj", 60, 30, mvg)
-        base = tmp(name + "_base.png")
-        convert("-size", "60x50", "xc:none", shape, "-geometry", "+0+1", "-composite",
-                *caption([], text, TITLE, 33)[0:], "PNG32:" + base)
-        png32(base, out("strip/%sPicture.png" % name))
-        # The hover picture: the same with a warm glow around the drawing and the caption.
-        glow = tmp(name + "_glow.png")
-        convert(base, "-alpha", "extract", "-morphology", "Dilate", "Disk:1.5", "-blur", "0x2",
-                "-level", "0,60%", glow)
-        halo = tmp(name + "_halo.png")
-        convert("-size", "60x50", "xc:rgb(255,214,90)", glow, "-alpha", "off", "-compose", "CopyOpacity",
-                "-composite", "PNG32:" + halo)
-        hover = tmp(name + "_hover.png")
-        convert(halo, base, "-compose", "Over", "-composite", "PNG32:" + hover)
-        png32(hover, out("strip/%sHoverPicture.png" % name))
+        for scale in SCALES:
+            size = "%dx%d" % (60 * scale, 50 * scale)
+            key = "%s_%dx" % (name, scale)
+            shape = draw4(name + "_obj", 60, 30, mvg, scale)
+            art = tmp(key + "_art.png")
+            convert("-size", size, "xc:none", shape, "-geometry", "+0+%d" % scale, "-composite",
+                    *caption([], text, TITLE, 33, 0, scale), "PNG32:" + art)
+            plate = draw4(name + "_plate", 60, 50, plate_normal, scale)
+            base = tmp(key + "_base.png")
+            convert(plate, art, "-compose", "Over", "-composite", "PNG32:" + base)
+            png32(base, out("strip/%sPicture.png" % name, scale))
+            # The hover picture: a warm plate, and a warm glow around the drawing and the caption.
+            glow = tmp(key + "_glow.png")
+            convert(art, "-alpha", "extract", "-morphology", "Dilate", "Disk:%g" % (1.5 * scale),
+                    "-blur", "0x%d" % (2 * scale), "-level", "0,60%", glow)
+            halo = tmp(key + "_halo.png")
+            convert("-size", size, "xc:rgb(255,214,90)", glow, "-alpha", "off", "-compose", "CopyOpacity",
+                    "-composite", "PNG32:" + halo)
+            warm = draw4(name + "_plate_hover", 60, 50, plate_hover, scale)
+            hover = tmp(key + "_hover.png")
+            convert(warm, halo, "-compose", "Over", "-composite", art, "-compose", "Over", "-composite",
+                    "PNG32:" + hover)
+            png32(hover, out("strip/%sHoverPicture.png" % name, scale))
 
 
 # ---------------------------------------------------------------------------------------
@@ -591,6 +641,11 @@ def make_window_icon():
     want = [(s, s, 32, 40, 32) for s in sizes]
     if (reserved, kind, count) != (0, 1, len(sizes)) or entries != want:
         sys.exit("window icon came out as %r" % entries)
+    # The desktop's icons of the installed client: the same images, and a larger one for
+    # software centres and large launchers.
+    frames.append(draw4("icon256", 256, 256, logo_mvg(256 * 4)))
+    for s, frame in zip(sizes + [256], frames):
+        png32(frame, out("icons/%d.png" % s))
 
 
 def make_tree_images():
@@ -607,7 +662,8 @@ def make_tree_images():
         "fill rgb(252,252,252) stroke none roundrectangle 18,31 54,41 3,3",
     ]
     for i, mvg in enumerate(glyphs):
-        png32(draw4("tree%d" % i, 18, 18, mvg), out("tree/%d.png" % i))
+        for scale in SCALES:
+            png32(draw4("tree%d" % i, 18, 18, mvg, scale), out("tree/%d.png" % i, scale))
 
 
 # ---------------------------------------------------------------------------------------
@@ -643,7 +699,8 @@ def write_qrc():
     for root, _, names in os.walk(HERE):
         for n in names:
             rel = os.path.relpath(os.path.join(root, n), HERE)
-            if rel.startswith("defaultListImages") or n in ("media.qrc", "assets.qrc") or n.startswith("make-assets") or n.startswith("."):
+            if (rel.startswith(("defaultListImages", "icons" + os.sep)) or n in ("media.qrc", "assets.qrc")
+                    or n.startswith("make-assets") or n.startswith(".")):
                 continue
             files.append(rel)
     files.sort()
@@ -659,7 +716,7 @@ def make_preview(path):
     pics = []
     for root, _, names in sorted(os.walk(HERE)):
         for n in sorted(names):
-            if n.endswith((".gif", ".png")) and not n.startswith("defaultListImages"):
+            if n.endswith((".gif", ".png")) and "@" not in n and not root.endswith("icons"):
                 pics.append(os.path.join(root, n))
     big = []
     for p in pics:

@@ -12,6 +12,7 @@ packages=(
   xvfb xdotool x11-utils imagemagick sox ffmpeg
   fonts-wqy-microhei shared-mime-info adwaita-icon-theme
   gstreamer1.0-plugins-base
+  desktop-file-utils appstream dpkg-dev file
 )
 
 missing=()

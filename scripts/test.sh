@@ -15,14 +15,18 @@ export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 ninja -C build -j"$jobs"
 ctest --test-dir build --output-on-failure -j1
+# What the package test built: the Debian package's control fields and its files.
+echo "== $(ls build/package-test-output/deb/lxtv_*.deb)"
+cat build/package-test-output/deb-control.txt build/package-test-output/deb-contents.txt
 
-# As root every file is writable; the write tests that need an ordinary user run again as one.
+# As root every file is writable; the write tests and the choice of the catalogue's folder run
+# again as an ordinary user.
 if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
   scratch=$(mktemp -d)
   cp build/tests/test_platform "$scratch/"
   chmod 755 "$scratch" "$scratch/test_platform"
   (cd "$scratch" && QT_QPA_PLATFORM=offscreen runuser -u nobody -- ./test_platform \
-     --gtest_filter='WriteFileBytes.*' --gtest_brief=1)
+     --gtest_filter='WriteFileBytes.*:DataDirectory.*' --gtest_brief=1)
   rm -rf "$scratch"
 fi
 

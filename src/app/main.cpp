@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/start.h"
+#include "build_config.h"
 #include "chrome/main_window.h"
 #include "platform/files.h"
 #include "state/app_state.h"
@@ -17,6 +18,10 @@ int main(int argc, char** argv) {
     // The browser view shares GL contexts with the window; must be set before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    // The user's data folder (~/.local/share/lxtv) is named after the application, whatever the
+    // program file is called; the desktop file name ties the window to its menu entry and icon.
+    QCoreApplication::setApplicationName(QStringLiteral("lxtv"));
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(config::appId));
 
     // Files beside the program are found through the current directory too (the installer is
     // started with an empty working directory). A program file in the root folder has the empty
@@ -25,6 +30,9 @@ int main(int argc, char** argv) {
     if (chdir(dir.empty() ? "/" : dir.c_str()) != 0) {
         // Not fatal: every path the client builds is absolute.
     }
+
+    // Where the catalogue copy lives is settled now, once, for the whole run.
+    platform::dataDirectory();
 
     state::initAppState();
 

@@ -14,7 +14,6 @@
 #include "chrome/main_window.h"
 #include "chrome/title_strip.h"
 #include "media/movie_list.h"
-#include "platform/files.h"
 #include "state/app_state.h"
 #include "toolkit/list_view.h"
 #include "toolkit/picture_button.h"
@@ -58,7 +57,7 @@ void fetchCatalogueKeepingTheLoadingPageFirst() {
 
 void onMainWindowCreated() {
     fetchCatalogueKeepingTheLoadingPageFirst();
-    state::appState().catalogueIniPath = platform::runDirectory() + "/LXTV.ini";
+    state::appState().catalogueIniPath = catalogue::localCopyPath();
     chrome::buildTitleStrip();
     // Never joined: it ends when the tree is built, or with the process.
     std::thread(catalogue::buildCatalogueTree).detach();

@@ -1,5 +1,8 @@
 #include "browser/site_links.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include "build_config.h"
 #include "chrome/main_window.h"
 #include "platform/ansi.h"
@@ -49,8 +52,19 @@ std::string supportChatAddress() {
            "&Menu=yes";
 }
 
+std::string installerPathIn(const std::string& programFolder, const std::string& dataFolder) {
+    const std::string beside = programFolder + "/QvodInstall.exe";
+    if (dataFolder == programFolder) return beside;
+    std::error_code ec;
+    if (std::filesystem::exists(beside, ec)) return beside;
+    const std::string inData = dataFolder + "/QvodInstall.exe";
+    // A viewer of an installed client cannot put the installer beside the program.
+    if (std::filesystem::exists(inData, ec)) return inData;
+    return beside;
+}
+
 std::string installerPath() {
-    return platform::runDirectory() + "/QvodInstall.exe";
+    return installerPathIn(platform::runDirectory(), platform::dataDirectory());
 }
 
 void onLatestPicksClicked() {

@@ -6,9 +6,12 @@
 
 namespace lxtv::catalogue {
 
+std::string localCopyPath() {
+    return platform::dataDirectory() + "/LXTV.ini";
+}
+
 platform::Seam<CatalogueSource()> catalogueSource([] {
-    return CatalogueSource{site::siteAddress(site::cataloguePath),
-                           platform::runDirectory() + "/LXTV.ini"};
+    return CatalogueSource{site::siteAddress(site::cataloguePath), localCopyPath()};
 });
 
 Fetch fetchCatalogue() {

@@ -17,8 +17,11 @@ struct Fetch {
     std::string writeError;  // why a complete download could not be stored
 };
 
-// Downloads ProviderSite + "/LXTV.ini" into runDirectory() + "/LXTV.ini". Only a complete 2xx
-// body replaces the local copy; a failed or partial one keeps it.
+// The local copy: "LXTV.ini" in platform::dataDirectory(), the same file for the whole run.
+std::string localCopyPath();
+
+// Downloads ProviderSite + "/LXTV.ini" into localCopyPath(). Only a complete 2xx body replaces
+// the local copy; a failed or partial one keeps it.
 Fetch fetchCatalogue();
 
 // Where fetchCatalogue gets the catalogue from and puts it.

@@ -16,6 +16,7 @@
 #include "toolkit/frame_panel.h"
 #include "toolkit/geometry.h"
 #include "toolkit/list_view.h"
+#include "toolkit/picture.h"
 #include "toolkit/picture_button.h"
 #include "toolkit/picture_panel.h"
 #include "toolkit/strip_template.h"
@@ -33,12 +34,12 @@ namespace {
 
 const QColor titleColour(30, 67, 107);
 
-QImage picture(const char* path) {
-    // A picture that is not there yet draws nothing.
-    return QImage(QStringLiteral(":/assets/") + QLatin1String(path));
+toolkit::Picture picture(const char* path) {
+    // A picture that is not there yet draws nothing; its "@2x" variant serves finer screens.
+    return toolkit::Picture::load(QStringLiteral(":/assets/") + QLatin1String(path));
 }
 
-QImage buttonPicture(const char* id, const char* suffix = "") {
+toolkit::Picture buttonPicture(const char* id, const char* suffix = "") {
     return picture(("buttons/" + std::string(id) + suffix + ".gif").c_str());
 }
 
@@ -125,9 +126,9 @@ void MainWindow::createControls() {
     categoryTree = place(new TreeView(this), "_分类框", 3, 91, 170, 380, false);
     categoryTree->setColors(QColor(8, 25, 42), windowBackground);
     categoryTree->setItemHeight(22);
-    QList<QPixmap> treeImages;
+    QList<Picture> treeImages;
     for (int i = 0; i < 5; ++i)
-        treeImages.append(QPixmap(QStringLiteral(":/assets/tree/%1.png").arg(i)));
+        treeImages.append(picture(("tree/" + std::to_string(i) + ".png").c_str()));
     categoryTree->setImageList(treeImages);
     categoryTree->setFocusPolicy(Qt::StrongFocus);
 

@@ -17,6 +17,7 @@
 #include "state/app_state.h"
 #include "toolkit/animation_strip.h"
 #include "toolkit/geometry.h"
+#include "toolkit/picture.h"
 #include "toolkit/strip_template.h"
 #include "toolkit/transparent_label.h"
 
@@ -62,15 +63,17 @@ const ObjectPictures* picturesOf(int id) {
     return nullptr;
 }
 
-QByteArray resourceBytes(const char* name) {
-    QFile file(QStringLiteral(":/assets/strip/") + QLatin1String(name));
+QByteArray resourceBytes(const QString& path) {
+    QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};  // a missing picture leaves the object bare
     return file.readAll();
 }
 
 void setPicture(int id, const char* name) {
     if (!hasMainWindow() || !mainWindow().titleStrip || name == nullptr) return;
-    mainWindow().titleStrip->setObjectPicture(id, resourceBytes(name));
+    const QString path = QStringLiteral(":/assets/strip/") + QLatin1String(name);
+    mainWindow().titleStrip->setObjectPicture(id, resourceBytes(path),
+                                              resourceBytes(toolkit::Picture::fineName(path)));
 }
 
 void setRestingPicture(int id) {

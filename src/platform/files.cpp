@@ -1,9 +1,16 @@
 #include "platform/files.h"
 
-#include <QFileInfo>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <QFile>
 #include <QSaveFile>
+#include <QStandardPaths>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
+
+#include "platform/debug.h"
 
 namespace lxtv::platform {
 
@@ -16,6 +23,43 @@ std::string runDirectory() {
     // The program file's path cut before its last separator; the root stays "/"-less like a
     // drive root would ("" + "/LXTV.ini" is still the right file).
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+namespace {
+
+// Whether this user can create a file in the folder, found out by creating (and removing) one:
+// permission bits alone miss read-only mounts, access lists and file systems that take no files.
+bool canCreateFilesIn(const std::string& folder) {
+    std::string probe = folder + "/.lxtv-probe-XXXXXX";  // the empty folder is the root
+    const int fd = mkostemp(probe.data(), O_CLOEXEC);
+    if (fd < 0) return false;
+    close(fd);
+    unlink(probe.c_str());
+    return true;
+}
+
+}  // namespace
+
+std::string chooseDataDirectory(const std::string& programFolder,
+                                const std::string& userDataFolder) {
+    if (canCreateFilesIn(programFolder) || userDataFolder.empty()) return programFolder;
+    std::error_code ec;
+    std::filesystem::create_directories(userDataFolder, ec);
+    if (!std::filesystem::is_directory(userDataFolder, ec)) return programFolder;
+    std::string folder = userDataFolder;
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    return folder;
+}
+
+const std::string& dataDirectory() {
+    static const std::string decided = [] {
+        const QString location = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        std::string folder =
+            chooseDataDirectory(runDirectory(), QFile::encodeName(location).toStdString());
+        debugLine("catalogue copy kept in " + (folder.empty() ? std::string("/") : folder));
+        return folder;
+    }();
+    return decided;
 }
 
 WriteResult writeFileBytes(const std::string& path, const std::string& bytes) {

@@ -52,7 +52,7 @@ AnimationStrip::AnimationStrip(QWidget* parent) : QWidget(parent) {
     connect(&leaveTimer_, &QTimer::timeout, this, &AnimationStrip::checkPointerLeft);
 }
 
-void AnimationStrip::setBackgroundPicture(const QImage& picture) {
+void AnimationStrip::setBackgroundPicture(const Picture& picture) {
     background_ = picture;
     update();
 }
@@ -93,14 +93,16 @@ QPoint AnimationStrip::objectPlace(int id) const {
 
 QImage AnimationStrip::objectPicture(int id) const {
     const Object* o = find(id);
-    return o ? o->picture : QImage();
+    return o ? o->picture.image() : QImage();
 }
 
-void AnimationStrip::setObjectPicture(int id, const QByteArray& bytes) {
+void AnimationStrip::setObjectPicture(int id, const QByteArray& bytes,
+                                      const QByteArray& fineBytes) {
     Object* o = find(id);
     if (!o) return;
     const QRect old = o->rect();
-    o->picture = decodePicture(bytes);
+    const QImage picture = decodePicture(bytes);
+    o->picture = Picture(picture, picture.isNull() ? QImage() : decodePicture(fineBytes));
     update(old.united(o->rect()));
 }
 
@@ -119,7 +121,7 @@ int AnimationStrip::objectAt(QPoint point) const {
     for (auto it = objects_.rbegin(); it != objects_.rend(); ++it) {
         if (!it->rect().contains(point)) continue;
         const QPoint inside = point - it->place();
-        if (qAlpha(it->picture.pixel(inside)) != 0) return it->id;
+        if (qAlpha(it->picture.image().pixel(inside)) != 0) return it->id;
     }
     return 0;
 }
@@ -128,9 +130,8 @@ void AnimationStrip::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setClipRegion(event->region());
     painter.fillRect(rect(), Qt::white);
-    if (!background_.isNull()) painter.drawImage(rect(), background_);
-    for (const auto& o : objects_)
-        if (!o.picture.isNull()) painter.drawImage(o.place(), o.picture);
+    background_.draw(painter, rect());
+    for (const auto& o : objects_) o.picture.draw(painter, o.rect());
 }
 
 void AnimationStrip::setHovered(int hit) {

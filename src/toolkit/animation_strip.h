@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/seam.h"
+#include "toolkit/picture.h"
 
 namespace lxtv::toolkit {
 
@@ -25,15 +26,16 @@ class AnimationStrip : public QWidget {
   public:
     explicit AnimationStrip(QWidget* parent);
 
-    void setBackgroundPicture(const QImage& picture);
+    void setBackgroundPicture(const Picture& picture);
 
     // Creates an object with the template's settings and no picture at (left, top), truncated
     // toward zero; returns its id (1, 2, ... never reused).
     int createObject(const StripTemplate* templ, double left, double top);
     // Decodes PNG or GIF bytes and shows the result as the object's picture, with its own
     // transparency. Bytes that give no picture leave the object without one. Unknown ids are
-    // ignored.
-    void setObjectPicture(int id, const QByteArray& bytes);
+    // ignored. `fineBytes`, when given, are the same picture at twice the size, drawn instead on
+    // a screen of a higher pixel ratio; the place, size and hit test keep to `bytes`.
+    void setObjectPicture(int id, const QByteArray& bytes, const QByteArray& fineBytes = {});
     void moveObject(int id, double left, double top);
 
     bool hasObject(int id) const;
@@ -72,7 +74,7 @@ class AnimationStrip : public QWidget {
         int id = 0;
         int layer = 0;
         double left = 0, top = 0;
-        QImage picture;  // ARGB32, null when none
+        Picture picture;  // ARGB32, null when none
         QPoint place() const;
         QRect rect() const;
     };
@@ -80,7 +82,7 @@ class AnimationStrip : public QWidget {
     const Object* find(int id) const;
     void setHovered(int hit);
 
-    QImage background_;
+    Picture background_;
     std::vector<Object> objects_;  // in stacking order, bottom first
     int nextId_ = 1;
     int hovered_ = 0;

@@ -12,19 +12,19 @@ PictureButton::PictureButton(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
 }
 
-void PictureButton::setNormalPicture(const QImage& p) {
+void PictureButton::setNormalPicture(const Picture& p) {
     normal_ = p;
     refresh();
 }
-void PictureButton::setHoverPicture(const QImage& p) {
+void PictureButton::setHoverPicture(const Picture& p) {
     hover_ = p;
     refresh();
 }
-void PictureButton::setPressedPicture(const QImage& p) {
+void PictureButton::setPressedPicture(const Picture& p) {
     pressed_ = p;
     refresh();
 }
-void PictureButton::setDisabledPicture(const QImage& p) {
+void PictureButton::setDisabledPicture(const Picture& p) {
     disabled_ = p;
     refresh();
 }
@@ -42,8 +42,8 @@ PictureButton::State PictureButton::state() const {
     return hovered_ ? State::Hover : State::Normal;
 }
 
-QImage PictureButton::currentPicture() const {
-    const QImage* slot = &normal_;
+const Picture& PictureButton::currentSlot() const {
+    const Picture* slot = &normal_;
     switch (state()) {
         case State::Disabled:
             slot = &disabled_;
@@ -107,8 +107,8 @@ void PictureButton::updateMask() {
 void PictureButton::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::black);
-    const QImage picture = currentPicture();
-    if (!picture.isNull()) painter.drawImage(QPoint(0, 0), picture);
+    const Picture& picture = currentSlot();
+    picture.draw(painter, QRect(QPoint(0, 0), picture.size()));
 }
 
 void PictureButton::enterEvent(QEnterEvent*) {

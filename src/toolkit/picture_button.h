@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <optional>
 
+#include "toolkit/picture.h"
+
 namespace lxtv::toolkit {
 
 class PictureButton : public QWidget {
@@ -18,17 +20,18 @@ class PictureButton : public QWidget {
 
     enum class State { Normal, Hover, Pressed, Disabled };
 
-    void setNormalPicture(const QImage& picture);
-    void setHoverPicture(const QImage& picture);
-    void setPressedPicture(const QImage& picture);
-    void setDisabledPicture(const QImage& picture);
+    void setNormalPicture(const Picture& picture);
+    void setHoverPicture(const Picture& picture);
+    void setPressedPicture(const Picture& picture);
+    void setDisabledPicture(const Picture& picture);
     // Pixels of this colour in the current picture are cut out of the button, so the parent
     // shows (and takes the mouse) through them.
     void setTransparentColor(std::optional<QColor> color);
 
     State state() const;
-    // The picture that the current state shows (may be null: then only the black background).
-    QImage currentPicture() const;
+    // The picture that the current state shows (may be null: then only the black background),
+    // at its stated size; a screen of a higher pixel ratio is drawn from its finer variant.
+    QImage currentPicture() const { return currentSlot().image(); }
 
   signals:
     void clicked();
@@ -46,8 +49,9 @@ class PictureButton : public QWidget {
   private:
     void refresh();
     void updateMask();
+    const Picture& currentSlot() const;
 
-    QImage normal_, hover_, pressed_, disabled_;
+    Picture normal_, hover_, pressed_, disabled_;
     std::optional<QColor> transparent_;
     bool hovered_ = false;
     bool held_ = false;  // left button went down on the button and is still down

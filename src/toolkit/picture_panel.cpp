@@ -6,7 +6,7 @@ namespace lxtv::toolkit {
 
 PicturePanel::PicturePanel(QWidget* parent) : QWidget(parent) {}
 
-void PicturePanel::setPicture(const QImage& picture) {
+void PicturePanel::setPicture(const Picture& picture) {
     picture_ = picture;
     update();
 }
@@ -40,7 +40,7 @@ void PicturePanel::paintEvent(QPaintEvent*) {
     if (target.isEmpty()) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, mode_ == DisplayMode::fitted);
-    painter.drawImage(target, picture_);
+    picture_.draw(painter, target);
 }
 
 }  // namespace lxtv::toolkit

@@ -5,6 +5,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include "toolkit/picture.h"
+
 namespace lxtv::toolkit {
 
 class PicturePanel : public QWidget {
@@ -19,8 +21,8 @@ class PicturePanel : public QWidget {
 
     explicit PicturePanel(QWidget* parent);
 
-    void setPicture(const QImage& picture);
-    QImage picture() const { return picture_; }
+    void setPicture(const Picture& picture);
+    QImage picture() const { return picture_.image(); }
     void setDisplayMode(DisplayMode mode);
     DisplayMode displayMode() const { return mode_; }
 
@@ -31,7 +33,7 @@ class PicturePanel : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
-    QImage picture_;
+    Picture picture_;
     DisplayMode mode_ = DisplayMode::natural;
 };
 

@@ -144,7 +144,7 @@ class TreeModel : public QAbstractItemModel {
     bool hasUnpublished() const { return !dirty_.empty() || !expand_.empty(); }
     bool isPendingExpand(const Node* node) const { return node->expandPending; }
 
-    void setIcons(const QList<QPixmap>& images) {
+    void setIcons(const QList<Picture>& images) {
         images_ = images;
         icons_.clear();
         if (!order_.empty())
@@ -206,12 +206,15 @@ class TreeModel : public QAbstractItemModel {
         auto found = icons_.find(key);
         if (found == icons_.end()) {
             QIcon made;
-            auto picture = [this](int i) {
-                return i >= 0 && i < images_.size() ? images_[i] : QPixmap();
+            // Each image with its finer variant: the icon draws the one that suits the screen.
+            const auto add = [&](int i, QIcon::Mode mode) {
+                if (i < 0 || i >= images_.size() || images_[i].isNull()) return;
+                made.addPixmap(QPixmap::fromImage(images_[i].image()), mode);
+                if (!images_[i].fine().isNull())
+                    made.addPixmap(QPixmap::fromImage(images_[i].fine()), mode);
             };
-            if (!picture(image).isNull()) made.addPixmap(picture(image), QIcon::Normal);
-            if (!picture(selectedImage).isNull())
-                made.addPixmap(picture(selectedImage), QIcon::Selected);
+            add(image, QIcon::Normal);
+            add(selectedImage, QIcon::Selected);
             found = icons_.emplace(key, made.isNull() ? QVariant() : QVariant(made)).first;
         }
         return found->second;
@@ -222,7 +225,7 @@ class TreeModel : public QAbstractItemModel {
     std::vector<Node*> order_;
     std::vector<Node*> dirty_;
     std::vector<Node*> expand_;
-    QList<QPixmap> images_;
+    QList<Picture> images_;
     mutable std::map<std::pair<int, int>, QVariant> icons_;
     QFont boldFont_;
 };
@@ -455,7 +458,7 @@ void TreeView::setItemHeight(int pixels) {
     view_->doItemsLayout();
 }
 
-void TreeView::setImageList(const QList<QPixmap>& images) {
+void TreeView::setImageList(const QList<Picture>& images) {
     model_->setIcons(images);
 }
 

@@ -12,6 +12,8 @@
 #include <memory>
 #include <string>
 
+#include "toolkit/picture.h"
+
 namespace lxtv::toolkit {
 
 // What moved the selection, as the selection-changed event reports it.
@@ -58,7 +60,7 @@ class TreeView : public QWidget, public TreeOperations {
     void setColors(QColor text, QColor background);
     void setItemHeight(int pixels);
     // 18x18 pictures; an item whose image index is outside the list shows none.
-    void setImageList(const QList<QPixmap>& images);
+    void setImageList(const QList<Picture>& images);
 
     void clearItems() override;
     int addItem(int parentIndex, const std::string& text, int image, int selectedImage, int value,

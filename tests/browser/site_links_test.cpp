@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,35 @@ TEST(QvodInstall, HandsTheInstallerBesideTheProgramToTheOpener) {
     EXPECT_EQ(browser::installerPath(), expected);
     EXPECT_EQ(QApplication::topLevelWidgets().size(), windowsBefore);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+// The installer beside the program wins; an installed client's viewer can only put it in the
+// data folder, so that one comes next; with neither, the name beside the program goes out.
+TEST(QvodInstall, LooksBesideTheProgramThenInTheDataFolder) {
+    TempDir dir;
+    const std::string program = dir.file("bin"), data = dir.file("data");
+    std::filesystem::create_directories(program);
+    std::filesystem::create_directories(data);
+    const struct {
+        const char* what;
+        bool besideProgram, inData;
+        std::string expected;
+    } rows[] = {
+        {"neither", false, false, program + "/QvodInstall.exe"},
+        {"only beside the program", true, false, program + "/QvodInstall.exe"},
+        {"only in the data folder", false, true, data + "/QvodInstall.exe"},
+        {"both", true, true, program + "/QvodInstall.exe"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove(program + "/QvodInstall.exe");
+        std::filesystem::remove(data + "/QvodInstall.exe");
+        if (row.besideProgram) writeFile(program + "/QvodInstall.exe", "MZ");
+        if (row.inData) writeFile(data + "/QvodInstall.exe", "MZ");
+        EXPECT_EQ(browser::installerPathIn(program, data), row.expected);
+    }
+    // A run that keeps its files beside the program has one place to look.
+    EXPECT_EQ(browser::installerPathIn(program, program), program + "/QvodInstall.exe");
 }
 
 }  // namespace

@@ -153,6 +153,56 @@ TEST_F(TitleStrip, PagesAndInertObjects) {
     EXPECT_TRUE(exits.empty());
 }
 
+// The big buttons above objects 5 and 6 leave a margin of them uncovered at the right and the
+// bottom. There, in the picture and in the hover picture alike, the objects must be seen and
+// found: nearly every uncovered pixel solid enough to see, and a press there opens the page.
+TEST_F(TitleStrip, LinkObjectsShowAndAnswerInTheirUncoveredMargin) {
+    load();
+    struct Row {
+        int id;
+        const char* hover;
+        std::string page;
+    } rows[] = {
+        {5, "messageBoardHoverPicture.png", config::messageBoardPage},
+        {6, "aboutHoverPicture.png", config::articlePage},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.id);
+        const QPoint origin = strip()->objectPlace(r.id);
+        const QRect area(origin, strip()->objectPicture(r.id).size());
+        std::vector<QPoint> uncovered;
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            for (int x = area.left(); x <= area.right(); ++x)
+                if (window->childAt(strip()->mapTo(window.get(), QPoint(x, y))) == strip())
+                    uncovered.push_back({x, y});
+        // A margin of some 5 columns at the right and 3 rows at the bottom.
+        ASSERT_GT(uncovered.size(), 350u);
+        QPoint inMargin;
+        for (const bool hovered : {false, true}) {
+            SCOPED_TRACE(hovered ? "hover picture" : "picture");
+            const QImage picture = strip()->objectPicture(r.id);
+            std::size_t found = 0, visible = 0;
+            for (const QPoint p : uncovered) {
+                found += strip()->objectAt(p) == r.id;
+                visible += qAlpha(picture.pixel(p - origin)) >= 96;
+            }
+            EXPECT_GT(found, uncovered.size() * 95 / 100);
+            EXPECT_GT(visible, uncovered.size() * 9 / 10);
+            if (!hovered) {
+                // The pointer entering the margin brings the hover picture.
+                inMargin = QPoint(area.right() - 2, area.center().y());
+                ASSERT_EQ(strip()->objectAt(inMargin), r.id);
+                hover(inMargin);
+                ASSERT_TRUE(showsPicture(r.id, r.hover));
+            }
+        }
+        opened.clear();
+        click(inMargin);
+        EXPECT_EQ(opened, std::vector<std::string>{r.page});
+        hover(emptySpot());
+    }
+}
+
 // Object 1: the sound, the window closed, the program ended with 0.
 TEST_F(TitleStrip, CloseObjectEndsTheProgram) {
     load();

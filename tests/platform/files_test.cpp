@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
+#include <QStandardPaths>
 #include <filesystem>
 #include <vector>
 
@@ -26,6 +28,64 @@ TEST(RunDirectory, IsTheProgramsFolder) {
     ASSERT_FALSE(dir.empty());
     EXPECT_NE(dir.back(), '/');
     EXPECT_EQ(dir.find("/tests"), dir.size() - 6) << dir;
+}
+
+// Where the catalogue copy goes: beside the program when files can be created there, else in
+// the user's data folder (made when missing), else beside the program after all.
+TEST(DataDirectory, ProgramFolderWhenWritableElseTheUsersDataFolder) {
+    TempDir dir;
+    const std::string writable = dir.file("bin");
+    std::filesystem::create_directory(writable);
+    // Root creates files in any folder of a local file system, so it gets one that takes no
+    // files at all; everyone else gets a folder without write permission.
+    std::string readOnly = "/proc";
+    if (geteuid() != 0) {
+        readOnly = dir.file("usr-bin");
+        std::filesystem::create_directory(readOnly);
+        ASSERT_EQ(chmod(readOnly.c_str(), 0555), 0);
+    }
+    writeFile(dir.file("plain-file"), "x");
+    std::filesystem::create_directories(dir.path() / "existing" / "lxtv");
+    writeFile(dir.file("existing/lxtv/LXTV.ini"), oldCopy);
+
+    struct Row {
+        const char* what;
+        std::string program, userData, expected;
+        bool userDataMade;
+    };
+    const std::string fresh = dir.file("home/.local/share/lxtv");
+    const std::vector<Row> rows = {
+        {"writable program folder", writable, fresh, writable, false},
+        {"read-only program folder, data folder missing", readOnly, fresh, fresh, true},
+        {"read-only, data folder there", readOnly, dir.file("existing/lxtv"),
+         dir.file("existing/lxtv"), true},
+        {"read-only, trailing slash", readOnly, dir.file("existing/lxtv/"),
+         dir.file("existing/lxtv"), true},
+        {"read-only, data folder cannot be made", readOnly, dir.file("plain-file/lxtv"), readOnly,
+         false},
+        {"read-only, no data folder known", readOnly, "", readOnly, false},
+        {"program folder gone", dir.file("gone"), fresh, fresh, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::filesystem::remove_all(dir.path() / "home");
+        EXPECT_EQ(chooseDataDirectory(row.program, row.userData), row.expected);
+        EXPECT_EQ(std::filesystem::is_directory(fresh), row.userDataMade && row.userData == fresh);
+    }
+    // The check leaves nothing behind, and an old copy in the data folder is not touched.
+    EXPECT_TRUE(folderEntries(writable).empty());
+    EXPECT_EQ(readFile(dir.file("existing/lxtv/LXTV.ini")), oldCopy);
+    if (readOnly != "/proc")
+        std::filesystem::permissions(readOnly, std::filesystem::perms::owner_all);
+}
+
+// The decision is made once: every later call answers the same folder.
+TEST(DataDirectory, IsDecidedOncePerRun) {
+    const std::string& first = dataDirectory();
+    EXPECT_EQ(&dataDirectory(), &first);
+    const QString location = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    EXPECT_EQ(first,
+              chooseDataDirectory(runDirectory(), QFile::encodeName(location).toStdString()));
 }
 
 // A write that cannot happen leaves the old content and no temporary file.

@@ -126,6 +126,30 @@ TEST_F(StripFixture, HitTestIgnoresTransparentPixels) {
     EXPECT_EQ(strip->objectAt({1, 1}), 0);    // an object without a picture
 }
 
+// A finer screen shows the object's variant; the place, size and hit test keep to the picture,
+// and a variant that is not twice the picture's size is left unused.
+TEST_F(StripFixture, FinerScreensDrawTheVariantHitTestKeepsThePicture) {
+    const int id = strip->createObject(templ, 10, 10);
+    strip->setObjectPicture(id, halfTransparentPng(20, 20), opaquePng(40, 40, Qt::blue));
+    EXPECT_EQ(strip->objectPicture(id).size(), QSize(20, 20));
+    EXPECT_EQ(strip->objectAt({12, 15}), 0);  // transparent in the picture, solid in the variant
+    EXPECT_EQ(strip->objectAt({25, 15}), id);
+
+    const auto drawnAt = [this](qreal ratio, QPoint devicePoint) {
+        QImage target(strip->size() * ratio, QImage::Format_ARGB32);
+        target.setDevicePixelRatio(ratio);
+        strip->render(&target);
+        return target.pixel(devicePoint);
+    };
+    EXPECT_EQ(drawnAt(2, {24, 30}), qRgb(0, 0, 255));  // left half of the object, variant solid
+    EXPECT_EQ(drawnAt(2, {58, 30}), qRgb(0, 0, 255));
+    EXPECT_NE(drawnAt(2, {62, 30}), qRgb(0, 0, 255));  // past the object's 20 pixels
+    EXPECT_EQ(drawnAt(1, {25, 15}), qRgb(255, 0, 0));
+
+    strip->setObjectPicture(id, halfTransparentPng(20, 20), opaquePng(41, 40, Qt::blue));
+    EXPECT_EQ(drawnAt(2, {50, 30}), qRgb(255, 0, 0));
+}
+
 // Moving from one object straight onto another: leave the first, then enter the second; moving
 // within an object raises nothing more.
 TEST_F(StripFixture, EnterAndLeaveSequence) {

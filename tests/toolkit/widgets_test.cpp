@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QPainter>
 
 #include "support/event_helpers.h"
 #include "support/test_support.h"
@@ -27,7 +28,79 @@ QImage solid(int w, int h, QColor colour) {
 
 using lxtv::test::sendMouse;
 
+// What the widget draws on a device of the given pixel ratio, in device pixels. The shape is
+// left out (rendering through a window shape draws nothing here); tests read it from mask().
+QImage renderAt(QWidget& widget, qreal ratio) {
+    QImage target(widget.size() * ratio, QImage::Format_ARGB32);
+    target.setDevicePixelRatio(ratio);
+    target.fill(Qt::transparent);
+    widget.render(&target, QPoint(), QRegion(),
+                  QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
+    return target;
+}
+
 }  // namespace
+
+// The variant's file sits beside the picture's, "@2x" before the extension; a variant of any
+// other size than twice the picture is not used.
+TEST(Picture, FineVariantNameSizeAndChoice) {
+    const struct {
+        const char* path;
+        const char* fine;
+    } names[] = {
+        {":/assets/buttons/homeButton.gif", ":/assets/buttons/homeButton@2x.gif"},
+        {"tree/0.png", "tree/0@2x.png"},
+        {"a.b/noext", "a.b/noext@2x"},
+        {"x.tar.gz", "x.tar@2x.gz"},
+    };
+    for (const auto& n : names)
+        EXPECT_EQ(Picture::fineName(QString::fromUtf8(n.path)), QString::fromUtf8(n.fine));
+
+    const QImage base = solid(10, 8, Qt::red);
+    const Picture good(base, solid(20, 16, Qt::blue));
+    EXPECT_EQ(good.fine().devicePixelRatio(), 2.0);
+    EXPECT_EQ(good.size(), QSize(10, 8));
+    EXPECT_EQ(good.forRatio(1).size(), QSize(10, 8));
+    EXPECT_EQ(good.forRatio(1.5).size(), QSize(20, 16));
+    EXPECT_EQ(good.forRatio(2).size(), QSize(20, 16));
+    for (const QSize wrong : {QSize(20, 17), QSize(10, 8), QSize(30, 24)})
+        EXPECT_TRUE(Picture(base, solid(wrong.width(), wrong.height(), Qt::blue)).fine().isNull());
+    EXPECT_TRUE(Picture(QImage(), solid(20, 16, Qt::blue)).fine().isNull());
+
+    // A real picture of the skin and its variant, by the picture's name.
+    const Picture loaded =
+        Picture::load(QStringLiteral(LXTV_SOURCE_DIR "/assets/buttons/homeButton.gif"));
+    EXPECT_EQ(loaded.size(), QSize(26, 26));
+    EXPECT_EQ(loaded.fine().size(), QSize(52, 52));
+    EXPECT_TRUE(Picture::load(QStringLiteral(LXTV_SOURCE_DIR "/assets/none.gif")).isNull());
+}
+
+// On a finer screen a button and a panel draw their pictures' variants; their size and the
+// button's shape still come from the picture, in device-independent pixels.
+TEST(Picture, FinerScreensDrawTheVariantInThePicturesPlace) {
+    QWidget parent;
+    PictureButton button(&parent);
+    button.setGeometry(0, 0, 10, 10);
+    QImage base = solid(10, 10, Qt::white);
+    QPainter(&base).fillRect(5, 0, 5, 10, Qt::red);
+    button.setNormalPicture(Picture(base, solid(20, 20, Qt::blue)));
+    button.setTransparentColor(QColor(Qt::white));
+    EXPECT_EQ(button.mask(), QRegion(5, 0, 5, 10));
+    EXPECT_EQ(button.currentPicture().size(), QSize(10, 10));
+    EXPECT_EQ(renderAt(button, 1).pixel(7, 5), qRgb(255, 0, 0));
+    const QImage fine = renderAt(button, 2);
+    EXPECT_EQ(fine.pixel(14, 10), qRgb(0, 0, 255));
+    EXPECT_EQ(fine.pixel(19, 19), qRgb(0, 0, 255));
+
+    PicturePanel panel(&parent);
+    panel.setGeometry(0, 0, 10, 10);
+    panel.setPicture(Picture(solid(4, 4, Qt::red), solid(8, 8, Qt::blue)));
+    EXPECT_EQ(panel.pictureRect(), QRect(0, 0, 4, 4));
+    const QImage drawn = renderAt(panel, 2);
+    EXPECT_EQ(drawn.pixel(7, 7), qRgb(0, 0, 255));
+    EXPECT_NE(drawn.pixel(8, 8), qRgb(0, 0, 255));  // the picture ends at 4 device-independent
+    EXPECT_EQ(renderAt(panel, 1).pixel(3, 3), qRgb(255, 0, 0));
+}
 
 // Written values are truncated toward zero, then clamped (sizes 0..32627, places +-32627).
 TEST(Geometry, WritesTruncateAndClamp) {

@@ -9,8 +9,8 @@ OUT=$4
 mkdir -p "$OUT"
 SITE_LOG="$OUT/site.log"
 : >"$SITE_LOG"
-SCREEN_W=1280
-SCREEN_H=800
+SCREEN_W=${SCREEN_W:-1280}
+SCREEN_H=${SCREEN_H:-800}
 TITLE="LXTV"
 
 export QTWEBENGINE_DISABLE_SANDBOX=1
@@ -93,6 +93,33 @@ wait_for_request() {
 }
 
 log_lines() { wc -l <"$SITE_LOG"; }
+
+# Waits until the window stands at left, top with width x height (screen pixels).
+expect_geometry() {
+  local g
+  for _ in $(seq 30); do
+    g=$(xdotool getwindowgeometry "$WID" | tr '\n' ' ')
+    echo "$g" | grep -q "Position: $1,$2 .*Geometry: $3x$4" && return 0
+    sleep 0.1
+  done
+  fail "window is not at $1,$2 size $3x$4: $g"
+}
+
+# "r,g,b" of the screen pixel at window x y; the test keeps the window's place in $left, $top.
+pixel() {
+  import -window root -crop "1x1+$((left + $1))+$((top + $2))" txt:- | grep -oE 'srgb\([0-9]+,[0-9]+,[0-9]+' | cut -c6-
+}
+
+# Puts a desktop opener first on the path that only writes down what it got, one line a call,
+# in $OPENED.
+stub_opener() {
+  mkdir -p "$OUT/bin"
+  OPENED="$OUT/opened.log"
+  : >"$OPENED"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$OPENED" >"$OUT/bin/xdg-open"
+  chmod +x "$OUT/bin/xdg-open"
+  export PATH="$OUT/bin:$PATH"
+}
 
 # Fails when a line after line $1 of the log matches the pattern.
 expect_no_request_after() {

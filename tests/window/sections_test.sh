@@ -20,12 +20,7 @@ done
 start_site
 start_display
 # The desktop's opener, as the client finds it on the path: it only writes down what it got.
-mkdir -p "$OUT/bin"
-OPENED="$OUT/opened.log"
-: >"$OPENED"
-printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$OPENED" >"$OUT/bin/xdg-open"
-chmod +x "$OUT/bin/xdg-open"
-export PATH="$OUT/bin:$PATH"
+stub_opener
 rm -f "$(dirname "$LXTV_BIN")/QvodInstall.exe"
 start_client
 wait_for_request '^GET /LXTV\.ini' 30

@@ -3,17 +3,6 @@
 # maximized, the data sync's message, and the close object ending the program with code 0.
 source "$(dirname "$0")/lib.sh" "$@"
 
-geometry() { xdotool getwindowgeometry "$WID" | tr '\n' ' '; }
-expect_geometry() {  # left top width height
-  local g
-  for _ in $(seq 30); do
-    g=$(geometry)
-    echo "$g" | grep -q "Position: $1,$2 .*Geometry: $3x$4" && return 0
-    sleep 0.1
-  done
-  fail "window is not at $1,$2 size $3x$4: $g"
-}
-
 start_site
 start_display
 start_client
@@ -34,9 +23,6 @@ top=$((top - 40))
 
 # Hover pictures: the close object turns red under the pointer and back when it leaves; a big
 # button's caption turns red.
-pixel() {  # window x y -> "r,g,b" of the screen pixel there
-  import -window root -crop "1x1+$((left + $1))+$((top + $2))" txt:- | grep -oE 'srgb\([0-9]+,[0-9]+,[0-9]+' | cut -c6-
-}
 reddish() { IFS=, read -r r g b <<<"$1"; [ "$r" -gt 150 ] && [ "$g" -lt 120 ] && [ "$b" -lt 120 ]; }
 xdotool mousemove --window "$WID" $((4 + 800 - 30 + 2)) 10
 sleep 0.4
