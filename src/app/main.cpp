@@ -17,6 +17,9 @@ int main(int argc, char** argv) {
     // The browser view shares GL contexts with the window; must be set before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
+    // The web profile's folders are named after the program: ~/.local/share/lxtv/browser and
+    // ~/.cache/lxtv/browser, whatever the program file is called.
+    QCoreApplication::setApplicationName(QStringLiteral("lxtv"));
 
     // Files beside the program are found through the current directory too (the installer is
     // started with an empty working directory). A program file in the root folder has the empty
