@@ -478,7 +478,7 @@ int main(int argc, char** argv) {
         serveFileSlowly("files/" + std::string(req.matches[2]), req.matches[1] == "broken", res);
     });
     server.Get(
-        R"(/(style\.css|loading\.html|popup\.html|player\.js|channel/\d+\.html|maker/[a-z]+\.html|media/[a-z0-9/]+\.(mp4|flv|m3u8|ts)|vendor/[A-Za-z.-]+\.js|files/[A-Za-z0-9._-]+))",
+        R"(/(style\.css|loading\.html|popup\.html|alerts\.html|player\.js|channel/\d+\.html|maker/[a-z]+\.html|media/[a-z0-9/]+\.(mp4|flv|m3u8|ts)|vendor/[A-Za-z.-]+\.js|files/[A-Za-z0-9._-]+))",
         [](const httplib::Request& req, httplib::Response& res) {
             serveFile(req.matches[1], res);
         });

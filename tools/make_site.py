@@ -38,7 +38,8 @@ EXTRA_CHANNELS = {
     "纪录片": [("会员专享", "1|" + BASE + "/member/index.html"),
                ("精彩推荐", "1|" + BASE + "/popup.html"),
                ("外部节目", "1|ssh://127.0.0.1/channel"),
-               ("本地节目", "1|file:///etc/passwd")],
+               ("本地节目", "1|file:///etc/passwd"),
+               ("连环弹窗", "1|" + BASE + "/alerts.html")],
 }
 
 # Each channel's player, in turn: an MP4 file in a plain <video>, HLS through hls.js, FLV
@@ -75,6 +76,8 @@ ol.rank li { margin: 4px 0; }
 .player { background: #000; display: inline-block; border-radius: 6px; overflow: hidden; }
 video { display: block; width: 480px; height: 270px; }
 .controls { margin: 6px 0; }
+p.download a { display: inline-block; width: 360px; padding: 8px 12px; background: #e4ecf6;
+               border: 1px solid #bcd; border-radius: 4px; color: #1d4f8c; text-decoration: none; }
 .controls button { font-size: 14px; padding: 4px 12px; }
 code { background: #fff; border: 1px solid #d5dfeb; padding: 1px 4px; }
 footer { color: #778; font-size: 12px; padding: 12px 24px; }
@@ -137,22 +140,38 @@ PLAYER_JS = """(function () {
 })();
 """
 
-# New windows: the top half of the page is a target="_blank" link, the bottom half a button that
-# calls window.open; a popup the page tries on its own as it loads must stay blocked.
+# Links followed inside a page, one band of the page each: a target="_blank" link, a button that
+# calls window.open, a link of another application's scheme and the support chat's link. A
+# popup the page tries on its own as it loads must stay blocked.
 POPUP = """<!DOCTYPE html>
 <html lang="zh-CN"><head><meta charset="utf-8"><title>精彩推荐 - 岚汐影院</title>
 <style>
 html, body { margin: 0; height: 100%; font-family: "WenQuanYi Micro Hei", sans-serif; }
-a, button { position: fixed; left: 0; width: 100%; height: 50%; border: 0; font-size: 24px;
-            display: flex; align-items: center; justify-content: center; }
-a { top: 0; background: #dfeaf7; color: #1d4f8c; text-decoration: none; }
-button { top: 50%; background: #f7eadf; color: #8c4f1d; }
+a, button { position: fixed; left: 0; width: 100%; height: 25%; border: 0; font-size: 22px;
+            display: flex; align-items: center; justify-content: center; text-decoration: none; }
+#blank { top: 0; background: #dfeaf7; color: #1d4f8c; }
+#open { top: 25%; background: #f7eadf; color: #8c4f1d; }
+#foreign { top: 50%; background: #eaeaea; color: #444; }
+#chat { top: 75%; background: #e4f4e4; color: #2d6b2d; }
 </style></head>
 <body>
 <a id="blank" href="/channel/2.html?via=blank" target="_blank">新窗口打开：CCTV-2 财经</a>
 <button id="open" type="button" onclick="window.open('/channel/3.html?via=open')">弹出窗口：CCTV-5 体育</button>
+<a id="foreign" href="steam://run/12345">外部程序的链接（不会打开）</a>
+<a id="chat" href="tencent://message/?uin=800012345&amp;Site=demo&amp;Menu=yes">在线客服</a>
 <script>window.open('/channel/4.html?via=unasked');</script>
 </body></html>
+"""
+
+# Script dialogs one after another: the client shows three and swallows the rest, then the page
+# says how far it got.
+ALERTS = """<!DOCTYPE html>
+<html lang="zh-CN"><head><meta charset="utf-8"><title>连环弹窗 - 岚汐影院</title></head>
+<body><p>这个页面会不停地弹出对话框。</p>
+<script>
+for (var i = 1; i <= 50; i++) alert('第 ' + i + ' 个对话框');
+fetch('/__play?page=alerts&done=' + (i - 1), {cache: 'no-store'});
+</script></body></html>
 """
 
 
@@ -243,9 +262,9 @@ def main():
 
     write("news-2.html", page("在线升级", """<h2>在线升级</h2>
 <div class="note"><p>当前最新版本：<b>1.0.1</b>。</p>
-<p><a id="package" href="/files/lxtv-1.0.1.tar.gz">下载新版安装包 lxtv-1.0.1.tar.gz</a></p>
-<p><a id="slow" href="/files/slow/lxtv-1.0.1.tar.gz">下载（备用线路，较慢）</a></p>
-<p><a id="broken" href="/files/broken/lxtv-1.0.1.tar.gz">下载（备用线路二）</a></p></div>"""))
+<p class="download"><a id="package" href="/files/lxtv-1.0.1.tar.gz">下载新版安装包 lxtv-1.0.1.tar.gz</a></p>
+<p class="download"><a id="slow" href="/files/slow/lxtv-1.0.1.tar.gz">下载（备用线路，较慢）</a></p>
+<p class="download"><a id="broken" href="/files/broken/lxtv-1.0.1.tar.gz">下载（备用线路二）</a></p></div>"""))
     write("news-3.html", page("关于我们", """<h2>关于我们</h2>
 <div class="note"><p>岚汐网络电视为您提供电视直播与影视点播的节目单。</p>
 <p>本页面属于随程序附带的演示站点，节目画面均为测试图案。</p></div>"""))
@@ -276,6 +295,7 @@ def main():
 
     write("player.js", PLAYER_JS)
     write("popup.html", POPUP)
+    write("alerts.html", ALERTS)
     write("member.html", page("会员专享", """<h2>会员专享</h2>
 <div class="note"><p>欢迎您，会员！您已通过身份验证。</p>
 <p>本站已记住您的登录，下次打开岚汐网络电视时无需再次登录。</p></div>"""))
