@@ -40,16 +40,27 @@ QString DownloadBar::progressText(const QString& name, qint64 received, qint64 t
 
 void DownloadBar::track(QWebEngineDownloadRequest* download) {
     if (download == nullptr || active_.contains(download)) return;
+    // A download the engine resumes comes back as a new request under the same id: it takes
+    // the place of the one that broke off, which will never report again.
+    for (auto& other : active_)
+        if (other && other->id() == download->id()) other = nullptr;
+    active_.removeAll(nullptr);
     active_.append(download);
     connect(download, &QWebEngineDownloadRequest::receivedBytesChanged, this,
             &DownloadBar::refresh);
     connect(download, &QWebEngineDownloadRequest::totalBytesChanged, this, &DownloadBar::refresh);
-    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, [this, download] {
-        if (!download->isFinished()) return;
+    // An interrupted download is not "finished" to the engine (it could be resumed), but the
+    // engine has given up on it: it has ended for the viewer.
+    const auto endOnce = [this, download] {
+        const bool over = download->isFinished() ||
+                          download->state() == QWebEngineDownloadRequest::DownloadInterrupted;
+        if (!over || !active_.contains(download)) return;
         active_.removeAll(download);
         refresh();
         emit ended(download);
-    });
+    };
+    connect(download, &QWebEngineDownloadRequest::isFinishedChanged, this, endOnce);
+    connect(download, &QWebEngineDownloadRequest::stateChanged, this, endOnce);
     refresh();
 }
 
