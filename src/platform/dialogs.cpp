@@ -30,6 +30,7 @@ std::optional<Credentials> askCredentialsForReal(const CredentialsQuestion& q) {
     QDialog dialog;
     dialog.setWindowTitle(QString::fromUtf8("身份验证"));
     dialog.setWindowModality(Qt::ApplicationModal);
+    dialog.setMinimumWidth(360);
 
     const QString who = q.host.toHtmlEscaped();
     QString text = q.proxy ? QString::fromUtf8("代理服务器 %1 要求输入用户名和密码。").arg(who)

@@ -151,8 +151,13 @@ class GuardedPage : public QWebEnginePage {
     DialogThrottle dialogs_;
 };
 
+namespace {
+QWebEngineProfile* profileMade = nullptr;
+}  // namespace
+
 QWebEngineProfile* WebView::sharedProfile() {
-    static QWebEngineProfile* const profile = [] {
+    if (profileMade != nullptr) return profileMade;
+    profileMade = [] {
         auto* p = new QWebEngineProfile(QStringLiteral("browser"), QCoreApplication::instance());
         const QString data = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
         const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
@@ -165,7 +170,12 @@ QWebEngineProfile* WebView::sharedProfile() {
         p->setDownloadPath(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation));
         return p;
     }();
-    return profile;
+    return profileMade;
+}
+
+void WebView::releaseSharedProfile() {
+    delete profileMade;
+    profileMade = nullptr;
 }
 
 WebView::WebView(QWidget* parent) : QWebEngineView(parent) {

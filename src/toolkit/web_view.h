@@ -52,6 +52,9 @@ class WebView : public QWebEngineView {
     // The one web profile of the client: cookies, cache and site data kept on disk under the
     // user's data and cache folders, so a sign-in survives the next start.
     static QWebEngineProfile* sharedProfile();
+    // Destroys the shared profile at the program's end, every view being gone already, so the
+    // engine's shutdown writes what it still holds (cookies are written in batches).
+    static void releaseSharedProfile();
 
   signals:
     // Raised each time setAddress hands an address to the engine or to the desktop.
