@@ -2,7 +2,8 @@
 
 // A tiny HTTP server on 127.0.0.1 for the browser tests: it records each request line and
 // answers every path with a small uncached page, except paths under "/hold", which it never
-// answers (a load that stays in progress), and "/alert...", whose page shows a script dialog.
+// answers (a load that stays in progress), and a few whose page does something as it loads or
+// when clicked anywhere (see pageScript).
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -57,10 +58,7 @@ class LocalSite : public QObject {
         }
         requests_.append(target);
         if (target.startsWith("/hold")) return;
-        // "/alert..." pages raise a script dialog as they load.
-        const QByteArray script =
-            target.startsWith("/alert") ? "<script>alert('hello')</script>" : "";
-        const QByteArray body = "<html><body>" + script +
+        const QByteArray body = "<html><body style='margin:0;height:100vh'>" + pageScript(target) +
                                 QString::fromLatin1(target).toHtmlEscaped().toUtf8() +
                                 "</body></html>";
         socket->write(
@@ -68,6 +66,24 @@ class LocalSite : public QObject {
             "Connection: close\r\nContent-Length: " +
             QByteArray::number(body.size()) + "\r\n\r\n" + body);
         socket->disconnectFromHost();
+    }
+
+    static QByteArray pageScript(const QByteArray& target) {
+        // A script dialog as the page loads.
+        if (target.startsWith("/alert")) return "<script>alert('hello')</script>";
+        // Ten dialogs in a row, then the page asks for "/loop-done?n=<dialogs it got through>".
+        if (target.startsWith("/loop"))
+            return "<script>var i=0;for(;i<10;i++)alert(i);"
+                   "fetch('/loop-done?n='+i);</script>";
+        // A popup of its own as it loads; a click anywhere opens one in a new window.
+        if (target.startsWith("/popup"))
+            return "<script>window.open('/unasked.html');"
+                   "document.onclick=function(){window.open('/clicked.html')};</script>";
+        // A click anywhere asks for full screen.
+        if (target.startsWith("/fullscreen"))
+            return "<script>document.onclick=function(){"
+                   "document.documentElement.requestFullscreen()};</script>";
+        return "";
     }
 
     QTcpServer server_;
