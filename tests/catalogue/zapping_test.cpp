@@ -15,14 +15,14 @@ using catalogue::neighbourChannel;
 TEST(Zapping, NeighbourChannelSkipsWhatIsNoChannelAndWrapsRound) {
     using namespace catalogue;
     toolkit::MemoryTree tree;
-    tree.addItem(0, "header", headerImage, headerImage, 0, true);                  // 0
+    tree.addItem(0, "header", headerImage, headerImage, 0, true);                        // 0
     const int a = tree.addItem(-1, "A", categoryImage, selectedCategoryImage, 1, true);  // 1
-    tree.addItem(a, "a1", channelImage, channelImage, 0, false);                   // 2
-    tree.addItem(a, "a2", channelImage, channelImage, 0, false);                   // 3
-    tree.addItem(-1, "B (empty)", categoryImage, selectedCategoryImage, 2, true);  // 4
+    tree.addItem(a, "a1", channelImage, channelImage, 0, false);                         // 2
+    tree.addItem(a, "a2", channelImage, channelImage, 0, false);                         // 3
+    tree.addItem(-1, "B (empty)", categoryImage, selectedCategoryImage, 2, true);        // 4
     const int c = tree.addItem(-1, "C", categoryImage, selectedCategoryImage, 3, true);  // 5
-    tree.addItem(c, "c1", channelImage, channelImage, 0, false);                   // 6
-    tree.addItem(tree.itemCount(), "more", moreFilmsImage, moreFilmsImage, 0, true);  // 7
+    tree.addItem(c, "c1", channelImage, channelImage, 0, false);                         // 6
+    tree.addItem(tree.itemCount(), "more", moreFilmsImage, moreFilmsImage, 0, true);     // 7
 
     const struct {
         int from, step, next;

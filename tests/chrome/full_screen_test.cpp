@@ -30,8 +30,7 @@ namespace {
 std::map<std::string, std::pair<QRect, int>> controls(const QWidget* window) {
     std::map<std::string, std::pair<QRect, int>> all;
     for (const QWidget* w : window->findChildren<QWidget*>()) {
-        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_")))
-            continue;
+        if (w->objectName().isEmpty() || w->objectName().startsWith(QLatin1String("qt_"))) continue;
         const int place = static_cast<int>(w->parent()->children().indexOf(w));
         all[w->objectName().toStdString()] = {rectOf(w), place};
     }

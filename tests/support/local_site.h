@@ -30,6 +30,12 @@ class LocalSite : public QObject {
 
     // Request targets in arrival order, e.g. "/a.html?x=1".
     const QList<QByteArray>& requests() const { return requests_; }
+    // What "/files/..." serves.
+    static QByteArray fileBytes() {
+        QByteArray bytes(64 * 1024, '\0');
+        for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+        return bytes;
+    }
     qsizetype count(const QByteArray& target) const { return requests_.count(target); }
 
   private:
@@ -58,6 +64,15 @@ class LocalSite : public QObject {
         }
         requests_.append(target);
         if (target.startsWith("/hold")) return;
+        // "/files/..." is a file the engine cannot show: 64 KiB of numbered bytes.
+        if (target.startsWith("/files/")) {
+            socket->write(
+                "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                "Connection: close\r\nContent-Length: " +
+                QByteArray::number(fileBytes().size()) + "\r\n\r\n" + fileBytes());
+            socket->disconnectFromHost();
+            return;
+        }
         const QByteArray body = "<html><body style='margin:0;height:100vh'>" + pageScript(target) +
                                 QString::fromLatin1(target).toHtmlEscaped().toUtf8() +
                                 "</body></html>";

@@ -50,7 +50,8 @@ TEST(DialogThrottle, CountsDialogsWithinFiveSecondsOfThePagesOwnTime) {
          {{0ms, 10s}, {10s, 10s}, {20s, 10s}, {30s, 10s}},
          {true, true, true, false}},
         {"exactly five seconds of page time apart counts afresh",
-         {{0ms, 0ms}, {0ms, 0ms}, {0ms, 0ms}, {5s, 0ms}}, {true, true, true, true}},
+         {{0ms, 0ms}, {0ms, 0ms}, {0ms, 0ms}, {5s, 0ms}},
+         {true, true, true, true}},
     };
     for (const auto& c : cases) EXPECT_EQ(run(c.asks), c.shown) << c.what;
 }

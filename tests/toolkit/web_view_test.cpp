@@ -205,12 +205,16 @@ TEST_F(ViewFixture, RefusedAddressesLeaveThePageShown) {
     QObject::connect(&view, &WebView::refused, [&](const QUrl& u) { refused << u; });
     show("/a.html");
     const qsizetype requests = site.requests().size();
-    const char* addresses[] = {
-        "javascript:document.title='changed'", " javascript:document.title='changed'",
-        "file:///etc/passwd",  "chrome://version",
-        "view-source:" /* + the page itself */, "devtools://devtools/bundled/inspector.html",
-        "qrc:/assets/windowIcon.ico", "ssh://127.0.0.1/", "smb://127.0.0.1/share",
-        "steam://run/1"};
+    const char* addresses[] = {"javascript:document.title='changed'",
+                               " javascript:document.title='changed'",
+                               "file:///etc/passwd",
+                               "chrome://version",
+                               "view-source:" /* + the page itself */,
+                               "devtools://devtools/bundled/inspector.html",
+                               "qrc:/assets/windowIcon.ico",
+                               "ssh://127.0.0.1/",
+                               "smb://127.0.0.1/share",
+                               "steam://run/1"};
     for (const char* a : addresses) {
         const std::string address =
             std::string(a) == "view-source:" ? "view-source:" + site.baseBytes() + "/a.html" : a;
