@@ -207,6 +207,8 @@ WebView::WebView(QWidget* parent) : QWebEngineView(parent) {
 
 WebView::~WebView() {
     if (coversScreen_) qApp->removeEventFilter(this);
+    // The page goes while the view it is shown in still exists, as the engine expects.
+    delete page();
 }
 
 QUrl WebView::urlFor(const std::string& cp936) {

@@ -102,3 +102,14 @@ TEST_F(FullScreenTest, SearchBoxTakesTheMouseUnderPathLabel) {
     EXPECT_TRUE(hit == window->searchEdit || window->searchEdit->isAncestorOf(hit))
         << hit->metaObject()->className();
 }
+
+// Esc pressed to leave full screen and held: its repeats must not run on into closing the
+// program. A first press still closes it.
+TEST_F(FullScreenTest, RepeatsOfAHeldEscDoNotClose) {
+    load();
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(window.get(), &repeat);
+    EXPECT_TRUE(window->isVisible());
+    test::pressKey(window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(window->isVisible());
+}

@@ -14,12 +14,7 @@ band_y() { echo $((115 + 461 * (2 * $1 + 1) / 8)); }
 BACK_X=$((143 + 34 + 12))
 BACK_Y=$((85 + 4 + 12))
 
-mkdir -p "$OUT/bin"
-OPENED="$OUT/opened.log"
-: >"$OPENED"
-printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$OPENED" >"$OUT/bin/xdg-open"
-chmod +x "$OUT/bin/xdg-open"
-export PATH="$OUT/bin:$PATH"
+install_stub_opener
 
 start_site
 start_display

@@ -149,3 +149,14 @@ wait_for_request_after() {
 window_rect() {
   xdotool getwindowgeometry "$WID" | awk '/Position/ {p=$2} /Geometry/ {g=$2} END {print p " " g}'
 }
+
+# Puts a stub xdg-open first on the path: the desktop's opener as the client finds it, which
+# only writes down what it got, one line a call, in $OPENED.
+install_stub_opener() {
+  mkdir -p "$OUT/bin"
+  OPENED="$OUT/opened.log"
+  : >"$OPENED"
+  printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$OPENED" >"$OUT/bin/xdg-open"
+  chmod +x "$OUT/bin/xdg-open"
+  export PATH="$OUT/bin:$PATH"
+}

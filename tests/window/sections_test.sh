@@ -19,13 +19,7 @@ done
 (exec 3<>/dev/tcp/127.0.0.1/8168) 2>/dev/null && fail "port 8168 is taken by another server"
 start_site
 start_display
-# The desktop's opener, as the client finds it on the path: it only writes down what it got.
-mkdir -p "$OUT/bin"
-OPENED="$OUT/opened.log"
-: >"$OPENED"
-printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>"%s"\n' "$OPENED" >"$OUT/bin/xdg-open"
-chmod +x "$OUT/bin/xdg-open"
-export PATH="$OUT/bin:$PATH"
+install_stub_opener
 rm -f "$(dirname "$LXTV_BIN")/QvodInstall.exe"
 start_client
 wait_for_request '^GET /LXTV\.ini' 30
