@@ -173,7 +173,12 @@ std::string contentType(const std::string& path) {
     const std::string ext = dot == std::string::npos ? "" : path.substr(dot + 1);
     if (ext == "html") return "text/html; charset=utf-8";
     if (ext == "css") return "text/css; charset=utf-8";
-    if (ext == "webm") return "video/webm";
+    if (ext == "js") return "text/javascript; charset=utf-8";
+    if (ext == "mp4") return "video/mp4";
+    if (ext == "m3u8") return "application/vnd.apple.mpegurl";
+    if (ext == "ts") return "video/mp2t";
+    if (ext == "flv") return "video/x-flv";
+    if (ext == "gz") return "application/gzip";
     if (ext == "ini") return "text/plain; charset=gbk";
     return "application/octet-stream";
 }
@@ -283,6 +288,30 @@ void serveCatalogue(httplib::Response& res) {
         default:
             res.set_content(*shared, type);
     }
+}
+
+// The member pages' one account, as HTTP basic authentication sends it ("viewer:secret").
+const char* const memberCredentials = "Basic dmlld2VyOnNlY3JldA==";
+
+// Serves a file of the site folder slowly (8 KiB every quarter second), or breaks off after
+// half of it, for downloads that can be watched, cancelled or seen to fail.
+void serveFileSlowly(const std::string& rel, bool breakHalfway, httplib::Response& res) {
+    std::string body;
+    if (rel.find("..") != std::string::npos || !readFile(root + "/" + rel, body))
+        return notFound(res);
+    const auto shared = std::make_shared<std::string>(std::move(body));
+    res.set_content_provider(
+        shared->size(), contentType(rel).c_str(),
+        [shared, breakHalfway](size_t offset, size_t, httplib::DataSink& sink) {
+            if (breakHalfway && offset >= shared->size() / 2) return false;
+            if (!breakHalfway) {
+                for (int i = 0; i < 5 && !stopping; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            if (stopping) return false;
+            const size_t step = std::min<size_t>(8192, shared->size() - offset);
+            return sink.write(shared->data() + offset, step);
+        });
 }
 
 void usage() {
@@ -448,8 +477,31 @@ int main(int argc, char** argv) {
         res.set_header("Cache-Control", "no-store");
         res.set_content(page, "text/html; charset=utf-8");
     });
+    // The players' reports of where they are; the request log is what matters.
+    server.Get("/__play", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 204;
+        res.set_header("Cache-Control", "no-store");
+    });
+    // Behind HTTP basic authentication; once let in, the site keeps the member signed in with a
+    // cookie for thirty days.
+    server.Get("/member/index.html", [](const httplib::Request& req, httplib::Response& res) {
+        if (req.get_header_value("Authorization") != memberCredentials) {
+            res.status = 401;
+            res.set_header("WWW-Authenticate", "Basic realm=\"LXTV members\"");
+            res.set_content(
+                "<!DOCTYPE html><html><body><h1>401</h1><p>请先登录。</p></body></html>\n",
+                "text/html; charset=utf-8");
+            return;
+        }
+        res.set_header("Set-Cookie", "lxtv_member=viewer; Max-Age=2592000; Path=/");
+        serveFile("member.html", res);
+    });
+    server.Get(R"(/files/(slow|broken)/([A-Za-z0-9._-]+))", [](const httplib::Request& req,
+                                                               httplib::Response& res) {
+        serveFileSlowly("files/" + std::string(req.matches[2]), req.matches[1] == "broken", res);
+    });
     server.Get(
-        R"(/(style\.css|loading\.html|channel/\d+\.html|maker/[a-z]+\.html|media/[a-z]+\.webm))",
+        R"(/(style\.css|loading\.html|popup\.html|alerts\.html|player\.js|channel/\d+\.html|maker/[a-z]+\.html|media/[a-z0-9/]+\.(mp4|flv|m3u8|ts)|vendor/[A-Za-z.-]+\.js|files/[A-Za-z0-9._-]+))",
         [](const httplib::Request& req, httplib::Response& res) {
             serveFile(req.matches[1], res);
         });

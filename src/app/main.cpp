@@ -5,20 +5,25 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 #include "app/start.h"
 #include "build_config.h"
+#include "catalogue/tree_builder.h"
 #include "chrome/main_window.h"
 #include "platform/files.h"
 #include "state/app_state.h"
+#include "toolkit/web_view.h"
 
 int main(int argc, char** argv) {
     using namespace lxtv;
 
     // The browser view shares GL contexts with the window; must be set before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
-    QApplication application(argc, argv);
-    // The user's data folder (~/.local/share/lxtv) is named after the application, whatever the
+    std::optional<QApplication> application;
+    application.emplace(argc, argv);
+    // The user's data folders (~/.local/share/lxtv with the catalogue copy of an installed
+    // program and the web profile, ~/.cache/lxtv) are named after the application, whatever the
     // program file is called; the desktop file name ties the window to its menu entry and icon.
     QCoreApplication::setApplicationName(QStringLiteral("lxtv"));
     QGuiApplication::setDesktopFileName(QString::fromLatin1(config::appId));
@@ -46,8 +51,18 @@ int main(int argc, char** argv) {
         app::onMainWindowCreated();
     };
     window->load();
-    const int exitCode = application.exec();
+    const int exitCode = application->exec();
     app::runExitRoutine();
+    // The web profile writes cookies and site data to disk in batches seconds apart; only the
+    // engine's own shutdown, at the application's end, writes what is still pending, so that a
+    // sign-in made just before closing survives. Safe once the tree builder has ended: from then
+    // on nothing touches the window.
+    if (!catalogue::treeBuilderRunning()) {
+        delete window->browserView;
+        window->browserView = nullptr;
+        toolkit::WebView::releaseSharedProfile();
+        application.reset();
+    }
     // The tree builder may still be running; nothing waits for it and it ends with the process.
     // Ending here, before static objects are torn down under its feet, keeps that clean.
     std::fflush(nullptr);

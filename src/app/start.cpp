@@ -2,19 +2,23 @@
 
 #include <QEventLoop>
 #include <QTimer>
+#include <QWebEngineProfile>
 #include <atomic>
 #include <thread>
 
 #include "browser/browser_pane.h"
+#include "browser/downloads.h"
 #include "browser/site_links.h"
 #include "catalogue/channel_selection.h"
 #include "catalogue/data_sync.h"
 #include "catalogue/fetch.h"
 #include "catalogue/tree_builder.h"
+#include "catalogue/zapping.h"
 #include "chrome/main_window.h"
 #include "chrome/title_strip.h"
 #include "media/movie_list.h"
 #include "state/app_state.h"
+#include "toolkit/download_bar.h"
 #include "toolkit/list_view.h"
 #include "toolkit/picture_button.h"
 #include "toolkit/tree_view.h"
@@ -88,6 +92,12 @@ void connectHandlers(chrome::MainWindow& w) {
                      &catalogue::onCategoryTreeSelectionChanged);
     QObject::connect(w.movieList, &toolkit::ListView::doubleClicked, w.movieList,
                      &media::onMovieListDoubleClick);
+    QObject::connect(w.browserView, &toolkit::WebView::zapRequested, w.browserView,
+                     &catalogue::onZapRequested);
+    QObject::connect(toolkit::WebView::sharedProfile(), &QWebEngineProfile::downloadRequested,
+                     w.downloadBar, &browser::onDownloadRequested);
+    QObject::connect(w.downloadBar, &toolkit::DownloadBar::ended, w.downloadBar,
+                     &browser::onDownloadEnded);
 }
 
 void runExitRoutine() {

@@ -1,5 +1,6 @@
 #include "catalogue/tree_builder.h"
 
+#include <atomic>
 #include <string_view>
 #include <vector>
 
@@ -21,6 +22,8 @@ struct Texts {
     std::string moreFilms = platform::fromUtf8("更多影片");
     std::string maximized = platform::fromUtf8("最大化");
 };
+
+std::atomic<int> buildersRunning{0};
 
 const Texts& texts() {
     static const Texts converted;
@@ -76,7 +79,15 @@ void buildCatalogueTreeInto(toolkit::TreeView* tree, const std::string& iniPath,
     if (toggleWindow) toggleWindow();
 }
 
+bool treeBuilderRunning() {
+    return buildersRunning.load() > 0;
+}
+
 void buildCatalogueTree() {
+    struct Running {
+        Running() { ++buildersRunning; }
+        ~Running() { --buildersRunning; }
+    } running;
     if (!chrome::hasMainWindow()) return;
     const std::string iniPath = state::appState().catalogueIniPath;
     buildCatalogueTreeInto(chrome::mainWindow().categoryTree, iniPath,

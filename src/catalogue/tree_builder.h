@@ -15,6 +15,9 @@ namespace lxtv::catalogue {
 // thread, in order; the window thread never waits for the builder.
 void buildCatalogueTree();
 
+// True while buildCatalogueTree runs on its thread (and may still hand the window operations).
+bool treeBuilderRunning();
+
 // The tree part of the build against any tree: clear, the header, one category per section
 // other than "config" with its channels of kind 1 and 2, the more-films item. Returns true when
 // the catalogue asks for the maximized window ("最大化" in "config" is exactly "0").

@@ -12,6 +12,7 @@
 #include "platform/screen.h"
 #include "site/site.h"
 #include "toolkit/animation_strip.h"
+#include "toolkit/download_bar.h"
 #include "toolkit/edit_box.h"
 #include "toolkit/frame_panel.h"
 #include "toolkit/geometry.h"
@@ -181,6 +182,11 @@ void MainWindow::createControls() {
                              .arg(QString::fromLatin1(config::supportAccountNumber),
                                   QString::fromLatin1(config::version)));
 
+    downloadBar = new DownloadBar(bottomBar);
+
+    connect(browserView, &WebView::fullScreenChanged, this,
+            [this](bool on) { coverScreenWithBrowser(on); });
+
     // Within each parent the first control listed lies on top: raise them from the last one.
     for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) (*it)->raise();
 
@@ -226,17 +232,59 @@ void MainWindow::load() {
 
 void MainWindow::moveEvent(QMoveEvent* event) {
     QWidget::moveEvent(event);
-    if (layoutLive_) onMainWindowMoved();
+    if (layoutLive_ && !browserCoversScreen()) onMainWindowMoved();
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
+    if (browserCoversScreen()) {
+        fitBrowserToWindow();
+    } else if (layoutLive_) {
+        onMainWindowResized();
+    }
+}
+
+void MainWindow::coverScreenWithBrowser(bool on) {
+    if (on == browserCoversScreen()) return;
+    if (on) {
+        beforeFullScreen_ = BeforeFullScreen{geometry(), browserFrame->geometry(),
+                                             browserView->geometry(), windowState()};
+        // The pane goes over every other control and the window over the whole screen; the
+        // skin's layout rests meanwhile, so nothing beneath moves.
+        browserFrame->raise();
+        showFullScreen();
+        // Without a window manager to carry out the full-screen state, cover the screen by hand.
+        const QRect whole(QPoint(0, 0), platform::primaryScreenSize());
+        if (geometry() != whole) setGeometry(whole);
+        fitBrowserToWindow();
+        browserView->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    const BeforeFullScreen before = *beforeFullScreen_;
+    beforeFullScreen_.reset();
+    setWindowState(before.states & ~Qt::WindowFullScreen);
+    if (!isVisible()) show();
+    setGeometry(before.window);
+    browserFrame->setGeometry(before.frame);
+    browserView->setGeometry(before.view);
+    // Back to its place in the stacking order: under the forward button, over the movie list.
+    browserFrame->stackUnder(forwardButton);
     if (layoutLive_) onMainWindowResized();
+}
+
+void MainWindow::fitBrowserToWindow() {
+    browserFrame->setGeometry(rect());
+    browserView->setGeometry(browserFrame->rect());
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event) {
     // Reaches the window only when the focused control leaves the key alone. Esc closes with
-    // or without Shift, Ctrl or Alt held.
+    // or without Shift, Ctrl or Alt held. A held Esc repeats: the press that left full screen
+    // must not run on into closing the program.
+    if (event->key() == Qt::Key_Escape && event->isAutoRepeat()) {
+        event->accept();
+        return;
+    }
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         close();

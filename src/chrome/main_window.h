@@ -3,9 +3,11 @@
 // The one window of the client and its 38 controls, reached by their identifiers.
 
 #include <QColor>
+#include <QRect>
 #include <QWidget>
 #include <atomic>
 #include <functional>
+#include <optional>
 
 namespace lxtv::toolkit {
 class PictureButton;
@@ -18,6 +20,7 @@ class ListView;
 class WebView;
 class AnimationStrip;
 class StripTemplate;
+class DownloadBar;
 }  // namespace lxtv::toolkit
 
 namespace lxtv::chrome {
@@ -51,6 +54,10 @@ class MainWindow : public QWidget {
     // Reads normal, minimized or covering the screen; setting acts only while visible.
     Placement placement() const;
     void setPlacement(Placement value);
+
+    // While the browser view covers the screen (a page's full screen) the window covers it and
+    // shows nothing but the view; afterwards it stands exactly as before.
+    bool browserCoversScreen() const { return beforeFullScreen_.has_value(); }
 
     // The window that exists now (the last one constructed and not yet destroyed), or null.
     // Every handler reaches the controls through it; read from the catalogue worker too.
@@ -94,6 +101,8 @@ class MainWindow : public QWidget {
     toolkit::WebView* browserView = nullptr;
     toolkit::TransparentLabel* noticeLabel = nullptr;
     toolkit::TransparentLabel* creditsLabel = nullptr;
+    // Not one of the window's own controls: shown in bottomBar only while a download runs.
+    toolkit::DownloadBar* downloadBar = nullptr;
 
   protected:
     void moveEvent(QMoveEvent* event) override;
@@ -102,6 +111,15 @@ class MainWindow : public QWidget {
 
   private:
     void createControls();
+    void coverScreenWithBrowser(bool on);
+    void fitBrowserToWindow();
+
+    // The window and the browser pane as they stood before covering the screen.
+    struct BeforeFullScreen {
+        QRect window, frame, view;
+        Qt::WindowStates states;
+    };
+    std::optional<BeforeFullScreen> beforeFullScreen_;
     // Moves and resizes run the skin layout only once the created event has been raised.
     bool layoutLive_ = false;
     static inline std::atomic<MainWindow*> current_{nullptr};

@@ -10,6 +10,9 @@ TransparentLabel::TransparentLabel(QWidget* parent) : QWidget(parent) {
     // The parent paints under the label; the label only adds its text.
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
+    // Like a static text of the platform, the label takes no mouse input: a press on it reaches
+    // whatever lies beneath (the search box under pathLabel, the strip under titleLabel).
+    setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 void TransparentLabel::setText(const QString& text) {

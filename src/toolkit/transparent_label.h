@@ -1,7 +1,7 @@
 #pragma once
 
 // One line of text drawn without a background, left-aligned and centred vertically, in a given
-// colour; "&" is shown as it is.
+// colour; "&" is shown as it is. The mouse goes through it to what lies beneath.
 
 #include <QColor>
 #include <QString>

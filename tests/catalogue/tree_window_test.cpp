@@ -11,6 +11,7 @@
 #include "catalogue/channel_selection.h"
 #include "catalogue/tree_builder.h"
 #include "catalogue/tree_carrier.h"
+#include "catalogue/zapping.h"
 #include "chrome/main_window.h"
 #include "chrome/title_strip.h"
 #include "platform/screen.h"
@@ -189,6 +190,37 @@ TEST_F(LoadedWindow, SelectionHandler) {
         EXPECT_TRUE(window->movieList->isHidden()) << c.item;
         EXPECT_FALSE(window->browserFrame->isHidden()) << c.item;
     }
+}
+
+// PageDown in full screen: the next channel is selected, its collapsed category opened on the
+// way, and the selection opens it as any selection does; at the last channel it goes round.
+TEST_F(LoadedWindow, ZappingSelectsAndOpensTheNeighbouringChannel) {
+    writeFile(state::appState().catalogueIniPath,
+              "[A]\r\na=1|http://127.0.0.1:1/a\r\n[B]\r\nb=1|http://127.0.0.1:1/b\r\n");
+    toolkit::TreeView& tree = *window->categoryTree;
+    tree.clearItems();
+    tree.addItem(0, gbk("节目菜单"), 4, 4, 0, true);
+    const int a = tree.addItem(-1, "A", 0, 1, 1, true);
+    const int aa = tree.addItem(a, "a", 3, 3, 0, false);
+    const int b = tree.addItem(-1, "B", 0, 1, 2, true);
+    const int bb = tree.addItem(b, "b", 3, 3, 0, false);
+    tree.expandItem(a);
+    tree.addItem(tree.itemCount(), gbk("更多影片"), 2, 2, 0, true);
+    QObject::connect(&tree, &toolkit::TreeView::selectionChanged, &tree,
+                     &catalogue::onCategoryTreeSelectionChanged);
+    tree.setSelectedIndex(aa);
+    ASSERT_EQ(window->browserView->address(), "http://127.0.0.1:1/a");
+    ASSERT_FALSE(tree.isItemExpanded(b));
+
+    catalogue::onZapRequested(1);
+    EXPECT_EQ(tree.selectedIndex(), bb);
+    EXPECT_TRUE(tree.isItemExpanded(b));
+    EXPECT_EQ(window->browserView->address(), "http://127.0.0.1:1/b");
+    catalogue::onZapRequested(1);
+    EXPECT_EQ(tree.selectedIndex(), aa);
+    EXPECT_EQ(window->browserView->address(), "http://127.0.0.1:1/a");
+    catalogue::onZapRequested(-1);
+    EXPECT_EQ(window->browserView->address(), "http://127.0.0.1:1/b");
 }
 
 // The builder as start-up runs it: into categoryTree from catalogueIniPath, the window

@@ -2,7 +2,8 @@
 
 // A tiny HTTP server on 127.0.0.1 for the browser tests: it records each request line and
 // answers every path with a small uncached page, except paths under "/hold", which it never
-// answers (a load that stays in progress), and "/alert...", whose page shows a script dialog.
+// answers (a load that stays in progress), and a few whose page does something as it loads or
+// when clicked anywhere (see pageScript).
 
 #include <QByteArray>
 #include <QCoreApplication>
@@ -29,6 +30,12 @@ class LocalSite : public QObject {
 
     // Request targets in arrival order, e.g. "/a.html?x=1".
     const QList<QByteArray>& requests() const { return requests_; }
+    // What "/files/..." serves.
+    static QByteArray fileBytes() {
+        QByteArray bytes(64 * 1024, '\0');
+        for (qsizetype i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+        return bytes;
+    }
     qsizetype count(const QByteArray& target) const { return requests_.count(target); }
 
   private:
@@ -57,10 +64,16 @@ class LocalSite : public QObject {
         }
         requests_.append(target);
         if (target.startsWith("/hold")) return;
-        // "/alert..." pages raise a script dialog as they load.
-        const QByteArray script =
-            target.startsWith("/alert") ? "<script>alert('hello')</script>" : "";
-        const QByteArray body = "<html><body>" + script +
+        // "/files/..." is a file the engine cannot show: 64 KiB of numbered bytes.
+        if (target.startsWith("/files/")) {
+            socket->write(
+                "HTTP/1.1 200 OK\r\nContent-Type: application/octet-stream\r\n"
+                "Connection: close\r\nContent-Length: " +
+                QByteArray::number(fileBytes().size()) + "\r\n\r\n" + fileBytes());
+            socket->disconnectFromHost();
+            return;
+        }
+        const QByteArray body = "<html><body style='margin:0;height:100vh'>" + pageScript(target) +
                                 QString::fromLatin1(target).toHtmlEscaped().toUtf8() +
                                 "</body></html>";
         socket->write(
@@ -68,6 +81,24 @@ class LocalSite : public QObject {
             "Connection: close\r\nContent-Length: " +
             QByteArray::number(body.size()) + "\r\n\r\n" + body);
         socket->disconnectFromHost();
+    }
+
+    static QByteArray pageScript(const QByteArray& target) {
+        // A script dialog as the page loads.
+        if (target.startsWith("/alert")) return "<script>alert('hello')</script>";
+        // Ten dialogs in a row, then the page asks for "/loop-done?n=<dialogs it got through>".
+        if (target.startsWith("/loop"))
+            return "<script>var i=0;for(;i<10;i++)alert(i);"
+                   "fetch('/loop-done?n='+i);</script>";
+        // A popup of its own as it loads; a click anywhere opens one in a new window.
+        if (target.startsWith("/popup"))
+            return "<script>window.open('/unasked.html');"
+                   "document.onclick=function(){window.open('/clicked.html')};</script>";
+        // A click anywhere asks for full screen.
+        if (target.startsWith("/fullscreen"))
+            return "<script>document.onclick=function(){"
+                   "document.documentElement.requestFullscreen()};</script>";
+        return "";
     }
 
     QTcpServer server_;

@@ -13,6 +13,11 @@ SCREEN_W=${SCREEN_W:-1280}
 SCREEN_H=${SCREEN_H:-800}
 TITLE="LXTV"
 
+# The client keeps its web profile (cookies, cache, site data) under the XDG data and cache
+# folders, and the file dialog its history under the config folder: each test starts afresh.
+rm -rf "$OUT/xdg"
+export XDG_DATA_HOME="$OUT/xdg/data" XDG_CACHE_HOME="$OUT/xdg/cache" XDG_CONFIG_HOME="$OUT/xdg/config"
+
 export QTWEBENGINE_DISABLE_SANDBOX=1
 export QTWEBENGINE_CHROMIUM_FLAGS="--disable-gpu --no-sandbox"
 export ASAN_OPTIONS=detect_leaks=0
@@ -139,4 +144,47 @@ start_with_tree() {
   start_client
   wait_for_request '^GET /LXTV\.ini'
   sleep 2
+}
+
+# Waits until a visible window whose name matches the regex appears; prints its id.
+wait_for_window() {
+  local pattern=$1 seconds=${2:-20} id
+  for _ in $(seq $((seconds * 10))); do
+    id=$(xdotool search --onlyvisible --name "$pattern" 2>/dev/null | head -n 1 || true)
+    [ -n "$id" ] && { echo "$id"; return 0; }
+    sleep 0.1
+  done
+  fail "no window named '$pattern' appeared"
+}
+
+# Fails unless no visible window matching the regex is there.
+expect_no_window() {
+  if xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; then fail "a window '$1' is open"; fi
+}
+
+# Waits until the client process has ended; fails after $1 seconds.
+wait_for_exit() {
+  for _ in $(seq $((${1:-10} * 10))); do
+    kill -0 "$CLIENT_PID" 2>/dev/null || return 0
+    sleep 0.1
+  done
+  fail "client still running"
+}
+
+# Lines of the site's log after line $1.
+log_after() { tail -n +"$(($1 + 1))" "$SITE_LOG"; }
+
+# Waits until a line after line $1 of the log matches the regex; fails after $3 seconds.
+wait_for_request_after() {
+  local from=$1 pattern=$2 seconds=${3:-15}
+  for _ in $(seq $((seconds * 10))); do
+    log_after "$from" | grep -qE "$pattern" && return 0
+    sleep 0.1
+  done
+  fail "no request matching '$pattern' after line $from: $(log_after "$from" | tail -20)"
+}
+
+# The window's place and size as "x,y wxh".
+window_rect() {
+  xdotool getwindowgeometry "$WID" | awk '/Position/ {p=$2} /Geometry/ {g=$2} END {print p " " g}'
 }
