@@ -29,12 +29,13 @@ struct FetchTest : test::DemoSiteTest {
             return CatalogueSource{siteBase + "/LXTV.ini", localPath};
         });
     }
-    const platform::Replacement shortWaits = platform::downloadTimeouts.replaceWith([] {
-        return platform::DownloadTimeouts{3, 1};
+    const platform::Replacement shortWaits = platform::downloadLimits.replaceWith([] {
+        return platform::DownloadLimits{3, 2};
     });
 };
 
-// A failed fetch leaves the previous copy byte for byte, and no stray file beside it.
+// A failed fetch leaves the previous copy byte for byte, and no stray file beside it: also when
+// the server sends without end or trickles.
 TEST_F(FetchTest, FailedFetchKeepsThePreviousCopy) {
     const struct {
         const char* fault;
@@ -42,7 +43,9 @@ TEST_F(FetchTest, FailedFetchKeepsThePreviousCopy) {
         const char* reason;
     } cases[] = {{"status", false, "HTTP 404"},
                  {"truncate", false, "transfer: Transferred a partial file"},
-                 {"stall", false, "transfer: Timeout was reached"},
+                 {"stall", false, "abandoned: fewer than 1024 bytes in 2 s"},
+                 {"trickle", false, "abandoned: fewer than 1024 bytes in 2 s"},
+                 {"endless", false, "abandoned: body over 67108864 bytes"},
                  {"none", true, "transfer: Couldn't connect to server"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.refused ? "connection refused" : c.fault);
