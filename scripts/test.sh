@@ -38,3 +38,8 @@ fi
 if [ "${LXTV_SKIP_FUZZ:-0}" != 1 ]; then
   bash scripts/fuzz.sh
 fi
+
+# The tests that exercise threads, under ThreadSanitizer.
+if [ "${LXTV_SKIP_TSAN:-0}" != 1 ]; then
+  bash scripts/tsan.sh
+fi
