@@ -61,6 +61,17 @@ struct TitleStrip : test::WindowFixture {
         send(QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
         send(QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton);
     }
+    // The toggle as the tree builder calls it, from a thread of its own, while the window
+    // thread runs its events.
+    static void toggleFromAWorker() {
+        std::atomic<bool> done{false};
+        std::thread worker([&done] {
+            chrome::toggleMaximized();
+            done = true;
+        });
+        EXPECT_TRUE(lxtv::test::waitFor([&done] { return done.load(); }, 5000));
+        worker.join();
+    }
     // Somewhere on the strip where no object lies (under the title text's right end).
     QPoint emptySpot() { return QPoint(400, 60); }
 };
@@ -305,13 +316,7 @@ TEST_F(TitleStrip, DoubleClickMaximizesOnce) {
 // window thread while the worker waits, and the result is the same.
 TEST_F(TitleStrip, ToggleFromAWorkerThread) {
     load();
-    std::atomic<bool> done{false};
-    std::thread worker([&done] {
-        chrome::toggleMaximized();
-        done = true;
-    });
-    EXPECT_TRUE(lxtv::test::waitFor([&done] { return done.load(); }, 5000));
-    worker.join();
+    toggleFromAWorker();
     EXPECT_EQ(state::appState().isMaximized, 1);
     EXPECT_EQ(rectOf(window.get()), QRect(0, 0, screenWidth, screenHeight - 28));
     EXPECT_EQ(rectOf(window->bottomBar), QRect(4, screenHeight - 28 - 24, screenWidth - 8, 24));
@@ -353,13 +358,7 @@ class BeforeFirstHandedCall : public QObject {
 TEST_F(TitleStrip, WorkerToggleAndAPressAgree) {
     load();
     const BeforeFirstHandedCall press([] { chrome::onStripObjectPressed(2); });
-    std::atomic<bool> done{false};
-    std::thread worker([&done] {
-        chrome::toggleMaximized();
-        done = true;
-    });
-    EXPECT_TRUE(lxtv::test::waitFor([&done] { return done.load(); }, 5000));
-    worker.join();
+    toggleFromAWorker();
     ASSERT_TRUE(press.ran());
     const QRect shown = rectOf(window.get());
     if (state::appState().isMaximized == 1)

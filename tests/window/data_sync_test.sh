@@ -45,13 +45,7 @@ click_at $HOT_X $ROW_Y 0.5
 xdotool search --onlyvisible --name "LXTV：温馨提示" >/dev/null 2>&1 && fail "message before the download ended"
 
 curl -s --noproxy '*' http://127.0.0.1:8168/__fault/none >/dev/null
-box=""
-for _ in $(seq 100); do
-  box=$(xdotool search --onlyvisible --name "LXTV：温馨提示" 2>/dev/null | head -n 1 || true)
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "no data sync message"
+wait_for_window "LXTV：温馨提示" 10
 sleep 0.5
 shot data_sync_message
 cmp "$(dirname "$LXTV_BIN")/LXTV.ini" "$SITE_ROOT/LXTV.ini" || fail "the synced copy differs from the site's"

@@ -101,3 +101,15 @@ expect_no_request_after() {
     fail "unexpected request matching '$pattern': $(tail -n +"$((from + 1))" "$SITE_LOG")"
   fi
 }
+
+# Waits until a visible window with the given name appears; sets BOX; fails after $2 seconds.
+wait_for_window() {
+  local name=$1 seconds=${2:-5}
+  BOX=""
+  for _ in $(seq $((seconds * 10))); do
+    BOX=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
+    [ -n "$BOX" ] && return 0
+    sleep 0.1
+  done
+  fail "no window named '$name'"
+}
