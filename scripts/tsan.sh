@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLXTV_TSAN=ON \
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DLXTV_TSAN=ON \
       -DLXTV_BUILD_BENCH=OFF >/dev/null
 ninja -C build-tsan -j"$(nproc)" test_platform test_catalogue test_chrome lxtv_demo_site >/dev/null
 
