@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake ninja-build pkg-config ccache clang-format
+  clang-14 libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
   qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins
   libcurl4-openssl-dev libpng-dev zlib1g-dev

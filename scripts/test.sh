@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the client and runs every test: unit tests, whole-window tests under Xvfb, then the
-# unit tests again built with AddressSanitizer and UndefinedBehaviorSanitizer.
+# Builds the client and runs every test: unit tests, whole-window tests under Xvfb, the unit
+# tests again built with AddressSanitizer and UndefinedBehaviorSanitizer, the fuzz targets for a
+# bounded time each, and the tests that exercise threads under ThreadSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -35,4 +36,14 @@ if [ "${LXTV_SKIP_SANITIZERS:-0}" != 1 ]; then
         -DLXTV_BUILD_BENCH=OFF >/dev/null
   ninja -C build-asan -j"$jobs"
   ctest --test-dir build-asan --output-on-failure -j1 -L unit
+fi
+
+# The readers of untrusted bytes under libFuzzer, 30 s a target; a finding fails the run.
+if [ "${LXTV_SKIP_FUZZ:-0}" != 1 ]; then
+  bash scripts/fuzz.sh
+fi
+
+# The tests that exercise threads, under ThreadSanitizer.
+if [ "${LXTV_SKIP_TSAN:-0}" != 1 ]; then
+  bash scripts/tsan.sh
 fi

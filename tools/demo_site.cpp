@@ -30,10 +30,10 @@
 
 namespace {
 
-enum class Fault { none, status, truncate, nolength, stall, large, empty };
+enum class Fault { none, status, truncate, nolength, stall, large, empty, endless, trickle };
 
-const char* const faultNames[] = {"none",  "status", "truncate", "nolength",
-                                  "stall", "large",  "empty"};
+const char* const faultNames[] = {"none",  "status", "truncate", "nolength", "stall",
+                                  "large", "empty",  "endless",  "trickle"};
 
 bool parseFault(const std::string& name, Fault& out) {
     for (int i = 0; i < static_cast<int>(std::size(faultNames)); ++i) {
@@ -236,6 +236,25 @@ void stallWhileWanted() {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
 }
 
+// Sends the catalogue two bytes a second, announced whole, until the server stops, the fault
+// mode changes (then the rest goes at once and the answer is complete) or ten minutes pass.
+bool trickle(const std::string& body, httplib::DataSink& sink) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+    size_t sent = 0;
+    while (sent < body.size() && !stopping && std::chrono::steady_clock::now() < until) {
+        if (currentFault != Fault::trickle) {
+            sink.write(body.data() + sent, body.size() - sent);
+            return true;
+        }
+        const size_t step = std::min<size_t>(2, body.size() - sent);
+        if (!sink.write(body.data() + sent, step)) return false;
+        sent += step;
+        for (int i = 0; i < 20 && currentFault == Fault::trickle && !stopping; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return sent == body.size();
+}
+
 void serveCatalogue(httplib::Response& res) {
     const Fault fault = currentFault;
     if (fault == Fault::status) {
@@ -276,6 +295,27 @@ void serveCatalogue(httplib::Response& res) {
                 if (offset + step >= shared->size()) sink.done();
                 return true;
             });
+            return;
+        case Fault::endless:
+            // No Content-Length and no end: the catalogue again and again, as fast as the client
+            // takes it, until the server stops or the fault mode changes (then the body ends).
+            {
+                auto block = std::make_shared<std::string>();
+                while (block->size() < 65536) *block += shared->empty() ? "x" : *shared;
+                res.set_content_provider(type, [block](size_t, httplib::DataSink& sink) {
+                    if (stopping || currentFault != Fault::endless) {
+                        sink.done();
+                        return true;
+                    }
+                    return sink.write(block->data(), block->size());
+                });
+            }
+            return;
+        case Fault::trickle:
+            res.set_content_provider(shared->size(), type,
+                                     [shared](size_t, size_t, httplib::DataSink& sink) {
+                                         return trickle(*shared, sink);
+                                     });
             return;
         case Fault::stall:
             res.set_content_provider(
@@ -326,6 +366,7 @@ void usage() {
                  "line\n"
                  "  --fault MODE      none | status | truncate | nolength | stall | large | "
                  "empty\n"
+                 "                    | endless | trickle\n"
                  "                    (acts on /LXTV.ini; GET /__fault/MODE switches it)\n",
                  LXTV_DEMO_SITE_ROOT);
 }

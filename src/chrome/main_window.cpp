@@ -207,6 +207,8 @@ void MainWindow::createControls() {
             [](QPoint p) { onStripPointerMoved(p.x(), p.y()); });
     connect(titleStrip, &AnimationStrip::leftButtonUp, this,
             [](QPoint p) { onStripButtonUp(p.x(), p.y()); });
+    connect(titleStrip, &AnimationStrip::leftButtonLost, this,
+            [](QPoint p) { onStripButtonLost(p.x(), p.y()); });
 }
 
 void MainWindow::load() {

@@ -171,21 +171,23 @@ void buildTitleStrip() {
 }
 
 void toggleMaximized() {
-    state::AppState& s = state::appState();
-    if (s.isMaximized == 0) {
-        s.isMaximized = 1;
-        onWindowThread([] { mainWindow().setPlacement(Placement::coveringScreen); });
-        onWindowThread([] {
+    onWindowThread([] {
+        state::AppState& s = state::appState();
+        MainWindow& window = mainWindow();
+        s.stripDrag = state::StripDrag{};
+        if (s.isMaximized == 0) {
+            s.isMaximized = 1;
+            window.setPlacement(Placement::coveringScreen);
             const int screenHeight = platform::primaryScreenSize().height();
-            toolkit::setHeight(&mainWindow(), double(screenHeight) - 28);
-        });
-    } else {
-        s.isMaximized = 0;
-        onWindowThread([] { toolkit::setWidth(&mainWindow(), 800); });
-        onWindowThread([] { toolkit::setHeight(&mainWindow(), 600); });
-        onWindowThread([] { mainWindow().setPlacement(Placement::centred); });
-    }
-    playClickSound();
+            toolkit::setHeight(&window, double(screenHeight) - 28);
+        } else {
+            s.isMaximized = 0;
+            toolkit::setWidth(&window, 800);
+            toolkit::setHeight(&window, 600);
+            window.setPlacement(Placement::centred);
+        }
+        playClickSound();
+    });
 }
 
 void playClickSound() {
@@ -230,6 +232,13 @@ void onStripButtonUp(int globalX, int globalY) {
     const state::StripDrag ended = drag;
     drag = state::StripDrag{};
     if (ended.actionPending) performAction(ended.pendingId);
+}
+
+void onStripButtonLost(int globalX, int globalY) {
+    state::StripDrag& drag = state::appState().stripDrag;
+    if (!drag.active) return;
+    onStripPointerMoved(globalX, globalY);
+    drag = state::StripDrag{};
 }
 
 void onStripObjectPressed(int id) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "media/icon_number.h"
+
 namespace lxtv::toolkit {
 class ListView;
 }
@@ -32,12 +34,5 @@ void resolveIconSource(const std::string& path, std::string& iconFile, int& icon
 // Appends the icon to the image list held in `blob`; the slot it took, or -1 with the blob
 // unchanged.
 int appendIconToImageList(std::string& blob, const std::string& iconFile, int iconIndex);
-
-// A text read as a decimal number: full-width forms count as their ASCII characters, leading
-// blanks are skipped, reading stops at the first character that cannot continue the number;
-// 0 when there is none.
-double readNumber(std::string_view text);
-// readNumber cut toward zero, held to the 32-bit range.
-int iconIndexOf(std::string_view text);
 
 }  // namespace lxtv::media

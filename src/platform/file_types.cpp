@@ -92,6 +92,17 @@ int sizeRank(const std::string& folderName) {
     return 100000 + (kIconSize - size);
 }
 
+// Visits the entries of a folder. The non-throwing increment throughout: an I/O error in the
+// middle of a listing (a disk going away, a network folder dropping) ends the walk with what was
+// seen so far, where the throwing one would end the program.
+template <typename Visit>
+void forEachEntry(const std::filesystem::path& folder, Visit&& visit) {
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec))
+        visit(*it);
+}
+
 std::string findInTheme(const std::filesystem::path& themeDir, const std::string& iconName) {
     std::error_code ec;
     std::string best;
@@ -108,16 +119,16 @@ std::string findInTheme(const std::filesystem::path& themeDir, const std::string
         }
     };
     // Themes lay out either <size>/<context>/ or <context>/<size>/.
-    for (const auto& first : std::filesystem::directory_iterator(themeDir, ec)) {
-        if (!first.is_directory(ec)) continue;
+    forEachEntry(themeDir, [&](const std::filesystem::directory_entry& first) {
+        if (!first.is_directory(ec)) return;
         const int firstRank = sizeRank(first.path().filename().string());
-        for (const auto& second : std::filesystem::directory_iterator(first.path(), ec)) {
-            if (!second.is_directory(ec)) continue;
+        forEachEntry(first.path(), [&](const std::filesystem::directory_entry& second) {
+            if (!second.is_directory(ec)) return;
             const int rank =
                 firstRank >= 0 ? firstRank : sizeRank(second.path().filename().string());
             consider(second.path(), rank);
-        }
-    }
+        });
+    });
     return best;
 }
 

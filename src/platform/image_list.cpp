@@ -13,6 +13,9 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
 // A pixel whose alpha is above this counts as opaque when a mask is made from alpha.
 constexpr int kOpaqueAlpha = 25;
+// The most pixels a list may grow to by adding images (the movie list's holds 32 by 32 icons:
+// this is room for a quarter of a million of them).
+constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
 
 class Reader {
   public:
@@ -50,6 +53,18 @@ void put32(std::string& out, std::uint32_t v) {
 std::size_t strideOf(int width, int bpp) {
     return ((static_cast<std::size_t>(width) * static_cast<std::size_t>(bpp) + 31) / 8) &
            ~std::size_t{3};
+}
+
+// The pixel bytes of a bitmap, or nullopt when they could not be counted in 64 bits. The
+// sizes come from the stream, so nothing here may wrap.
+std::optional<std::uint64_t> pixelBytes(std::uint64_t width, std::uint64_t height,
+                                        std::uint64_t bpp) {
+    std::uint64_t bits = 0;
+    std::uint64_t bytes = 0;
+    if (__builtin_mul_overflow(width, bpp, &bits) || bits > UINT64_MAX - 31) return std::nullopt;
+    const std::uint64_t stride = ((bits + 31) / 8) & ~std::uint64_t{3};
+    if (__builtin_mul_overflow(stride, height, &bytes)) return std::nullopt;
+    return bytes;
 }
 
 // A BMP file image as the list writes it: both headers, the palette for small depths, then the
@@ -109,9 +124,11 @@ std::optional<Bmp> readBmp(Reader& in) {
         if (!in.has(palette)) return std::nullopt;
         in.take(palette);
     }
-    const std::size_t size = strideOf(bmp.width, bmp.bpp) * static_cast<std::size_t>(bmp.height);
-    if (!in.has(size)) return std::nullopt;
-    bmp.bits = in.take(size);
+    const auto size =
+        pixelBytes(static_cast<std::uint64_t>(bmp.width), static_cast<std::uint64_t>(bmp.height),
+                   static_cast<std::uint64_t>(bmp.bpp));
+    if (!size || !in.has(*size)) return std::nullopt;
+    bmp.bits = in.take(*size);
     return bmp;
 }
 
@@ -167,16 +184,23 @@ std::optional<ImageList> ImageList::read(std::string_view stream) {
     // The header's counts are taken as they are; a count beyond the capacity would name images
     // that have no pixels, so such a stream does not read.
     if (count > capacity) return std::nullopt;
+    const int bpp = flags & 0xFE;
+    if (cx == 0 || cy == 0 || (bpp != 24 && bpp != 32)) return std::nullopt;
     // Nothing is allocated before the stream is known to hold every pixel the header calls for:
-    // a header alone may ask for gigabytes.
-    const std::size_t rows =
-        static_cast<std::size_t>((capacity + 3) / 4) * static_cast<std::size_t>(cy);
-    std::size_t needed =
-        (kFileHeaderSize + kInfoHeaderSize) + strideOf(4 * cx, flags & 0xFE) * rows;
-    if (flags & kMask) needed += kFileHeaderSize + kInfoHeaderSize + 8 + strideOf(4 * cx, 1) * rows;
+    // a header alone may ask for gigabytes. The bitmaps are exactly as large as the capacity
+    // needs, no larger, and the stream must hold them whole.
+    const std::uint64_t rows = static_cast<std::uint64_t>((capacity + 3) / 4) * cy;
+    const auto colourBytes = pixelBytes(std::uint64_t{4} * cx, rows, bpp);
+    const auto maskBytes = pixelBytes(std::uint64_t{4} * cx, rows, 1);
+    if (!colourBytes || !maskBytes) return std::nullopt;
+    std::uint64_t needed = kFileHeaderSize + kInfoHeaderSize + *colourBytes;
+    if (flags & kMask) needed += kFileHeaderSize + kInfoHeaderSize + 8 + *maskBytes;
     if (!in.has(needed)) return std::nullopt;
-    auto list = create(cx, cy, flags, 0, grow);
-    if (!list) return std::nullopt;
+    std::optional<ImageList> list{ImageList{}};
+    list->cx_ = cx;
+    list->cy_ = cy;
+    list->flags_ = flags;
+    list->grow_ = std::min(roundGrow(grow), 0xFFFC);
     list->resizeBitmaps(capacity);
     list->count_ = count;
     list->background_ = background;
@@ -265,6 +289,12 @@ int ImageList::addIcon(const QImage& icon) {
     if (count_ + 1 >= capacity_) {
         const int newCapacity = capacity_ + std::max(1, grow_) + 1;
         if (newCapacity > 0xFFFF) return -1;  // the header holds the capacity in 16 bits
+        // A list read from a stream may have images of up to 65,535 by 65,535 pixels; growing
+        // such a list would ask for more memory than any icon list needs.
+        const std::uint64_t pixels = std::uint64_t{4} * static_cast<std::uint64_t>(cx_) *
+                                     static_cast<std::uint64_t>((newCapacity + 3) / 4) *
+                                     static_cast<std::uint64_t>(cy_);
+        if (pixels > kMaxPixels) return -1;
         resizeBitmaps(newCapacity);
     }
     QImage scaled = icon.convertToFormat(QImage::Format_ARGB32);

@@ -7,7 +7,9 @@
 #include <QCoreApplication>
 #include <QMediaDevices>
 #include <QThread>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 
@@ -23,11 +25,34 @@ std::uint16_t readLe16(const char* p) {
     return static_cast<std::uint16_t>(b[0] | (b[1] << 8));
 }
 
-// One playback: owns its buffer and its sink, and removes itself when the samples are used up
-// or the device fails.
-void startPlayback(const WaveData& wave) {
+// An output of the platform's audio layer, fed from the wave's samples in memory.
+class SinkOutput : public WaveOutput {
+  public:
+    SinkOutput(const QAudioDevice& device, const QAudioFormat& format, const QByteArray& samples)
+        : sink_(device, format), buffer_(&sink_) {
+        buffer_.setData(samples);
+        buffer_.open(QIODevice::ReadOnly);
+        QObject::connect(&sink_, &QAudioSink::stateChanged, this, [this](QAudio::State state) {
+            if (state == QAudio::IdleState || state == QAudio::StoppedState) emit ended();
+        });
+    }
+    ~SinkOutput() override {
+        sink_.disconnect();
+        sink_.stop();
+    }
+    bool start() {
+        sink_.start(&buffer_);
+        return sink_.error() == QAudio::NoError;
+    }
+
+  private:
+    QAudioSink sink_;
+    QBuffer buffer_;
+};
+
+WaveOutput* openSinkOutput(const WaveData& wave) {
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
-    if (device.isNull()) return;
+    if (device.isNull()) return nullptr;
     QAudioFormat format;
     format.setSampleRate(wave.sampleRate);
     format.setChannelCount(wave.channels);
@@ -38,37 +63,68 @@ void startPlayback(const WaveData& wave) {
     else if (wave.bitsPerSample == 32)
         format.setSampleFormat(QAudioFormat::Int32);
     else
-        return;
-    if (!device.isFormatSupported(format)) return;
-
-    auto* sink = new QAudioSink(device, format, qApp);
-    auto* buffer = new QBuffer(sink);
-    buffer->setData(wave.samples);
-    buffer->open(QIODevice::ReadOnly);
-    QObject::connect(sink, &QAudioSink::stateChanged, sink, [sink](QAudio::State state) {
-        if (state == QAudio::IdleState || state == QAudio::StoppedState) {
-            sink->disconnect();
-            sink->stop();
-            sink->deleteLater();
-        }
-    });
-    sink->start(buffer);
-    if (sink->error() != QAudio::NoError) {
-        sink->disconnect();
-        sink->deleteLater();
+        return nullptr;
+    if (!device.isFormatSupported(format)) return nullptr;
+    auto* output = new SinkOutput(device, format, wave.samples);
+    if (!output->start()) {
+        delete output;
+        return nullptr;
     }
+    return output;
 }
 
-void playOnAppThread(const QByteArray& bytes) {
+// An output that never reports its end (a suspended sound server) is released this long after
+// its samples should have been played.
+constexpr int releaseMarginMs = 2000;
+// Plays overlap; a device that keeps every output open must not gather them without end.
+constexpr int maxOpenOutputs = 16;
+
+std::atomic<int> openOutputs{0};
+
+// The sound thread and the object that owns its outputs. Never destroyed: a thread stuck in a
+// stalled device would make that abort the program; it is asked to stop when the application
+// ends and left to the process's end if it cannot.
+QObject* soundOwner() {
+    static QObject* owner = [] {
+        auto* thread = new QThread;
+        thread->setObjectName(QStringLiteral("click sound"));
+        auto* object = new QObject;
+        object->moveToThread(thread);
+        QObject::connect(thread, &QThread::finished, object, &QObject::deleteLater);
+        thread->start();
+        qAddPostRoutine([] {
+            if (QThread* t = soundOwner()->thread()) {
+                t->quit();
+                t->wait(2000);
+            }
+        });
+        return object;
+    }();
+    return owner;
+}
+
+// On the sound thread.
+void startPlayback(const WaveData& wave) {
+    if (openOutputs >= maxOpenOutputs) return;
+    WaveOutput* output = waveOutputOpener(wave);
+    if (output == nullptr) return;
+    output->setParent(soundOwner());
+    ++openOutputs;
+    QObject::connect(output, &QObject::destroyed, [] { --openOutputs; });
+    QObject::connect(output, &WaveOutput::ended, output, &QObject::deleteLater);
+    const qint64 bytesPerSecond =
+        std::max<qint64>(1, qint64(wave.sampleRate) * wave.channels * (wave.bitsPerSample / 8));
+    const qint64 lengthMs = qint64(wave.samples.size()) * 1000 / bytesPerSecond;
+    QTimer::singleShot(static_cast<int>(std::min<qint64>(lengthMs, 60000)) + releaseMarginMs,
+                       output, &QObject::deleteLater);
+}
+
+void playOffTheCallersThread(const QByteArray& bytes) {
     const WaveData wave = parseWave(bytes);
     if (!wave.valid || wave.samples.isEmpty()) return;
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) return;
-    if (QThread::currentThread() == app->thread())
-        startPlayback(wave);
-    else
-        QMetaObject::invokeMethod(
-            app, [wave] { startPlayback(wave); }, Qt::QueuedConnection);
+    if (!QCoreApplication::instance()) return;
+    QMetaObject::invokeMethod(
+        soundOwner(), [wave] { startPlayback(wave); }, Qt::QueuedConnection);
 }
 
 }  // namespace
@@ -108,7 +164,12 @@ WaveData parseWave(const QByteArray& bytes) {
     return out;
 }
 
-Seam<void(const QByteArray&)> wavePlayer(playOnAppThread);
+Seam<void(const QByteArray&)> wavePlayer(playOffTheCallersThread);
+Seam<WaveOutput*(const WaveData&)> waveOutputOpener(openSinkOutput);
+
+int openWaveOutputs() {
+    return openOutputs;
+}
 
 void playWave(const QByteArray& wave) {
     wavePlayer(wave);

@@ -178,7 +178,7 @@ void AnimationStrip::mouseMoveEvent(QMouseEvent* event) {
         // pointer was last seen held; report that first, so a window drag stops following.
         leftHeld_ = false;
         pressed_ = 0;
-        emit leftButtonUp(lastHeldPointer_);
+        emit leftButtonLost(lastHeldPointer_);
     }
     if (leftHeld_) lastHeldPointer_ = global;
     emit pointerMoved(global);

@@ -57,10 +57,13 @@ class AnimationStrip : public QWidget {
     void objectEntered(int id, int pressedId);
     void objectLeft(int id, int pressedId);
     // Global pointer positions while the mouse moves over the strip (or is held from a press on
-    // it) and when the left button is released; the window drag follows these. A release that
-    // never arrives is reported at the first move without the left button.
+    // it) and when the left button is released; the window drag follows these.
     void pointerMoved(QPoint globalPos);
     void leftButtonUp(QPoint globalPos);
+    // A press whose release went elsewhere (the mouse grab was taken away, by a dialog say),
+    // noticed at the first move over the strip without the left button; with the position last
+    // seen while the button was held.
+    void leftButtonLost(QPoint globalPos);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

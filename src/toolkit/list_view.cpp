@@ -20,6 +20,15 @@ class IconList : public QListWidget {
     std::function<void()> onDoubleClick;
 
   protected:
+    // A click on blank space leaves no item selected, as the platform's list does; the view's
+    // own handling keeps the old selection, and a double click there would then act on it.
+    void mousePressEvent(QMouseEvent* event) override {
+        if (!indexAt(event->position().toPoint()).isValid()) {
+            clearSelection();
+            setCurrentIndex(QModelIndex());
+        }
+        QListWidget::mousePressEvent(event);
+    }
     void mouseDoubleClickEvent(QMouseEvent* event) override {
         QListWidget::mouseDoubleClickEvent(event);
         if (event->button() == Qt::LeftButton && onDoubleClick) onDoubleClick();
@@ -133,6 +142,11 @@ void ListView::setSelectedItem(int index) {
 
 QWidget* ListView::viewport() const {
     return list_->viewport();
+}
+
+QRect ListView::itemRect(int index) const {
+    const QListWidgetItem* item = list_->item(index);
+    return item == nullptr ? QRect() : list_->visualItemRect(item);
 }
 
 }  // namespace lxtv::toolkit

@@ -42,8 +42,10 @@ class ListView : public QWidget {
     // Selects the item alone (none for -1).
     void setSelectedItem(int index);
 
-    // The widget that receives the pointer (for tests that click or double-click).
+    // The widget that receives the pointer (for tests that click or double-click), and where an
+    // item lies in it.
     QWidget* viewport() const;
+    QRect itemRect(int index) const;
 
   signals:
     // A double click with the left button anywhere in the view, on an item or not.

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCursor>
+#include <QGuiApplication>
+#include <QMetaObject>
+#include <QTimer>
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalogue/data_sync.h"
@@ -29,12 +35,13 @@ struct FetchTest : test::DemoSiteTest {
             return CatalogueSource{siteBase + "/LXTV.ini", localPath};
         });
     }
-    const platform::Replacement shortWaits = platform::downloadTimeouts.replaceWith([] {
-        return platform::DownloadTimeouts{3, 1};
+    const platform::Replacement shortWaits = platform::downloadLimits.replaceWith([] {
+        return platform::DownloadLimits{3, 2};
     });
 };
 
-// A failed fetch leaves the previous copy byte for byte, and no stray file beside it.
+// A failed fetch leaves the previous copy byte for byte, and no stray file beside it: also when
+// the server sends without end or trickles.
 TEST_F(FetchTest, FailedFetchKeepsThePreviousCopy) {
     const struct {
         const char* fault;
@@ -42,7 +49,9 @@ TEST_F(FetchTest, FailedFetchKeepsThePreviousCopy) {
         const char* reason;
     } cases[] = {{"status", false, "HTTP 404"},
                  {"truncate", false, "transfer: Transferred a partial file"},
-                 {"stall", false, "transfer: Timeout was reached"},
+                 {"stall", false, "abandoned: fewer than 1024 bytes in 2 s"},
+                 {"trickle", false, "abandoned: fewer than 1024 bytes in 2 s"},
+                 {"endless", false, "abandoned: body over 67108864 bytes"},
                  {"none", true, "transfer: Couldn't connect to server"}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.refused ? "connection refused" : c.fault);
@@ -130,6 +139,55 @@ TEST_F(FetchTest, DataSyncReportsTheOutcome) {
     EXPECT_EQ(shown[1].caption, caption);
     EXPECT_EQ(shown[1].icon, platform::MessageIcon::information);
     EXPECT_EQ(readFile(local), siteCatalogue());
+}
+
+// While the sync waits for a slow site the window thread keeps turning: its timers run, a call
+// another thread hands it (as the tree builder does) is carried out, and the busy cursor shows.
+// The message comes after the download, and the cursor is back to normal with it.
+TEST_F(FetchTest, DataSyncKeepsTheWindowThreadTurning) {
+    TempDir dir;
+    const std::string local = dir.file("LXTV.ini");
+    writeFile(local, oldCopy);
+    const auto from = source(site->base(), local);
+    std::atomic<bool> syncing{false};
+    std::vector<bool> cursorAtMessage;
+    const auto boxes = platform::messageBoxShower.replaceWith([&](const platform::MessageBoxCall&) {
+        syncing = false;
+        cursorAtMessage.push_back(QGuiApplication::overrideCursor() != nullptr);
+    });
+
+    int ticks = 0;
+    bool busyCursor = false;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] {
+        if (!syncing) return;
+        ++ticks;
+        const QCursor* cursor = QGuiApplication::overrideCursor();
+        busyCursor = cursor != nullptr && cursor->shape() == Qt::WaitCursor;
+    });
+    timer.start(20);
+    std::atomic<bool> handedDuringSync{false};
+    std::atomic<bool> stop{false};
+    std::thread builder([&] {
+        while (!syncing && !stop) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (stop) return;
+        QMetaObject::invokeMethod(
+            qApp, [&] { handedDuringSync = syncing.load(); }, Qt::BlockingQueuedConnection);
+    });
+
+    setFault("stall");  // 16 bytes, then nothing until the slow-transfer rule gives up
+    syncing = true;
+    onDataSyncClicked();
+    stop = true;
+    syncing = false;
+    QCoreApplication::processEvents();
+    builder.join();
+    EXPECT_GT(ticks, 5);
+    EXPECT_TRUE(busyCursor);
+    EXPECT_TRUE(handedDuringSync);
+    EXPECT_EQ(cursorAtMessage, std::vector<bool>{false});
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(readFile(local), oldCopy);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <QMouseEvent>
 #include <atomic>
+#include <functional>
 #include <thread>
 #include "support/event_helpers.h"
 
@@ -59,6 +60,17 @@ struct TitleStrip : test::WindowFixture {
     void click(QPoint local) {
         send(QEvent::MouseButtonPress, local, Qt::LeftButton, Qt::LeftButton);
         send(QEvent::MouseButtonRelease, local, Qt::LeftButton, Qt::NoButton);
+    }
+    // The toggle as the tree builder calls it, from a thread of its own, while the window
+    // thread runs its events.
+    static void toggleFromAWorker() {
+        std::atomic<bool> done{false};
+        std::thread worker([&done] {
+            chrome::toggleMaximized();
+            done = true;
+        });
+        EXPECT_TRUE(lxtv::test::waitFor([&done] { return done.load(); }, 5000));
+        worker.join();
     }
     // Somewhere on the strip where no object lies (under the title text's right end).
     QPoint emptySpot() { return QPoint(400, 60); }
@@ -241,7 +253,7 @@ TEST_F(TitleStrip, DragMovesTheWindow) {
 
 // A release that never reaches the strip (its mouse grab was taken away) ends the drag at the
 // first move without the button: the window stays where the drag last put it instead of
-// following the bare pointer, and the pressed object's action runs then.
+// following the bare pointer.
 TEST_F(TitleStrip, LostReleaseEndsTheDrag) {
     load();
     const QPoint start = emptySpot();
@@ -252,14 +264,46 @@ TEST_F(TitleStrip, LostReleaseEndsTheDrag) {
     send(QEvent::MouseMove, start, Qt::NoButton, Qt::NoButton, g + QPoint(90, 70));
     send(QEvent::MouseMove, start, Qt::NoButton, Qt::NoButton, g + QPoint(-90, -70));
     EXPECT_EQ(rectOf(window.get()).topLeft(), QPoint(270, 232));
+}
 
-    const QPoint onBoard = centreOf(5);
-    send(QEvent::MouseButtonPress, onBoard, Qt::LeftButton, Qt::LeftButton);
-    EXPECT_TRUE(opened.empty());
-    send(QEvent::MouseMove, onBoard, Qt::NoButton, Qt::NoButton,
-         strip()->mapToGlobal(onBoard) + QPoint(50, 50));
-    EXPECT_EQ(opened, std::vector<std::string>{config::messageBoardPage});
-    EXPECT_EQ(rectOf(window.get()).topLeft(), QPoint(270, 232));
+// The pressed object's action goes with a lost release: the viewer let go elsewhere, and a
+// close, a minimize or an outside page must not follow the next time the pointer crosses the
+// strip, nor the next press on a bare part of it.
+TEST_F(TitleStrip, LostReleaseDropsThePendingAction) {
+    load();
+    for (const int id : {1, 3, 5}) {
+        SCOPED_TRACE(id);
+        const QPoint at = centreOf(id);
+        send(QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        send(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton,
+             strip()->mapToGlobal(at) + QPoint(5, 5));
+        hover(emptySpot());
+        hover(at);
+        hover(emptySpot());
+        click(emptySpot());
+        EXPECT_TRUE(exits.empty());
+        EXPECT_TRUE(opened.empty());
+        EXPECT_EQ(window->placement(), chrome::Placement::normal);
+        EXPECT_TRUE(window->isVisible());
+    }
+    EXPECT_EQ(sounds, 4) << "object 5 clicks on its two enters and two leaves, nothing else";
+}
+
+// A change of state ends a drag in progress: once maximized, the held pointer no longer moves
+// the window, and the release does nothing more.
+TEST_F(TitleStrip, ToggleEndsTheDrag) {
+    load();
+    const QPoint g = strip()->mapToGlobal(emptySpot());
+    send(QEvent::MouseButtonPress, emptySpot(), Qt::LeftButton, Qt::LeftButton, g);
+    send(QEvent::MouseMove, emptySpot(), Qt::NoButton, Qt::LeftButton, g + QPoint(10, 10));
+    chrome::toggleMaximized();
+    const QRect maximized(0, 0, screenWidth, screenHeight - 28);
+    EXPECT_EQ(rectOf(window.get()), maximized);
+    send(QEvent::MouseMove, emptySpot(), Qt::NoButton, Qt::LeftButton, g + QPoint(60, 40));
+    EXPECT_EQ(rectOf(window.get()), maximized);
+    send(QEvent::MouseButtonRelease, emptySpot(), Qt::LeftButton, Qt::NoButton, g + QPoint(70, 50));
+    EXPECT_EQ(rectOf(window.get()), maximized);
+    EXPECT_EQ(state::appState().isMaximized, 1);
 }
 
 // Object 2 maximizes and restores. Its hover picture stays through the press; after the pointer
@@ -322,17 +366,54 @@ TEST_F(TitleStrip, DoubleClickMaximizesOnce) {
 // window thread while the worker waits, and the result is the same.
 TEST_F(TitleStrip, ToggleFromAWorkerThread) {
     load();
-    std::atomic<bool> done{false};
-    std::thread worker([&done] {
-        chrome::toggleMaximized();
-        done = true;
-    });
-    EXPECT_TRUE(lxtv::test::waitFor([&done] { return done.load(); }, 5000));
-    worker.join();
+    toggleFromAWorker();
     EXPECT_EQ(state::appState().isMaximized, 1);
     EXPECT_EQ(rectOf(window.get()), QRect(0, 0, screenWidth, screenHeight - 28));
     EXPECT_EQ(rectOf(window->bottomBar), QRect(4, screenHeight - 28 - 24, screenWidth - 8, 24));
     EXPECT_EQ(sounds, 1);
     // Object 2 keeps its picture until the pointer next enters and leaves it.
     EXPECT_TRUE(showsPicture(2, "maximizePicture.png"));
+}
+
+namespace {
+
+// Runs `before` on the window thread just before the first call that another thread hands to
+// the application object is carried out.
+class BeforeFirstHandedCall : public QObject {
+  public:
+    explicit BeforeFirstHandedCall(std::function<void()> before) : before_(std::move(before)) {
+        qApp->installEventFilter(this);
+    }
+    ~BeforeFirstHandedCall() override { qApp->removeEventFilter(this); }
+    bool ran() const { return ran_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (!ran_ && watched == qApp && event->type() == QEvent::MetaCall) {
+            ran_ = true;
+            before_();
+        }
+        return false;
+    }
+
+  private:
+    std::function<void()> before_;
+    bool ran_ = false;
+};
+
+}  // namespace
+
+// The worker's toggle against a press on object 2 that the window thread handles while the
+// worker waits for it: whichever goes first, the flag and the window agree at the end.
+TEST_F(TitleStrip, WorkerToggleAndAPressAgree) {
+    load();
+    const BeforeFirstHandedCall press([] { chrome::onStripObjectPressed(2); });
+    toggleFromAWorker();
+    ASSERT_TRUE(press.ran());
+    const QRect shown = rectOf(window.get());
+    if (state::appState().isMaximized == 1)
+        EXPECT_EQ(shown, QRect(0, 0, screenWidth, screenHeight - 28));
+    else
+        EXPECT_EQ(shown, QRect(240, 212, 800, 600));
+    EXPECT_EQ(sounds, 2);
 }

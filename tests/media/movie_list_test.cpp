@@ -379,6 +379,44 @@ TEST_F(MovieListFixture, DoubleClickBrowsesFoldersAndOpensFiles) {
     EXPECT_EQ(list.firstSelectedItem(), -1);
 }
 
+// A double click on blank space does nothing, also after an item was selected: the click
+// there leaves no item selected, whichever button it was.
+TEST_F(MovieListFixture, BlankSpaceDoubleClickDoesNothing) {
+    std::string path = root.path().string();
+    ASSERT_TRUE(media::fillMovieList(list, path));
+    state::appState().currentFolder = path;
+    QObject::connect(&list, &toolkit::ListView::doubleClicked, &list,
+                     [this] { media::handleMovieListDoubleClick(list); });
+    list.resize(600, 400);
+    list.show();
+    const QPoint blank(590, 390);
+    for (const Qt::MouseButton button : {Qt::LeftButton, Qt::RightButton}) {
+        SCOPED_TRACE(button);
+        list.setSelectedItem(indexOf("CLIP.AVI"));
+        test::sendMouse(list.viewport(), QEvent::MouseButtonPress, blank, button, button);
+        test::sendMouse(list.viewport(), QEvent::MouseButtonRelease, blank, button);
+        EXPECT_EQ(list.firstSelectedItem(), -1);
+    }
+    list.setSelectedItem(indexOf("CLIP.AVI"));
+    test::sendMouse(list.viewport(), QEvent::MouseButtonPress, blank, Qt::LeftButton,
+                    Qt::LeftButton);
+    test::sendMouse(list.viewport(), QEvent::MouseButtonRelease, blank, Qt::LeftButton);
+    test::sendMouse(list.viewport(), QEvent::MouseButtonDblClick, blank, Qt::LeftButton,
+                    Qt::LeftButton);
+    test::sendMouse(list.viewport(), QEvent::MouseButtonRelease, blank, Qt::LeftButton);
+    EXPECT_TRUE(opened.empty());
+    EXPECT_EQ(state::appState().currentFolder, path);
+
+    // A click on an item still selects it, and its double click opens it.
+    const QRect item = list.itemRect(indexOf("CLIP.AVI"));
+    test::sendMouse(list.viewport(), QEvent::MouseButtonPress, item.center(), Qt::LeftButton,
+                    Qt::LeftButton);
+    test::sendMouse(list.viewport(), QEvent::MouseButtonRelease, item.center(), Qt::LeftButton);
+    test::sendMouse(list.viewport(), QEvent::MouseButtonDblClick, item.center(), Qt::LeftButton,
+                    Qt::LeftButton);
+    EXPECT_EQ(opened, (std::vector<std::string>{root.file("CLIP.AVI")}));
+}
+
 // With no folder yet, an item's path starts at the root.
 TEST_F(MovieListFixture, EmptyCurrentFolderStartsAtTheRoot) {
     list.setImageList(media::defaultListImages());

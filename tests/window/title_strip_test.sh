@@ -64,13 +64,7 @@ expect_geometry $(((SCREEN_W - 800) / 2)) $(((SCREEN_H - 600) / 2)) 800 600
 # Data sync: the catalogue is fetched again and the viewer is told it worked.
 n=$(log_lines)
 click_at $((281 + 28)) $((29 + 25)) 0.2
-box=""
-for _ in $(seq 50); do
-  box=$(xdotool search --onlyvisible --name "LXTV：温馨提示" 2>/dev/null | head -n 1 || true)
-  [ -n "$box" ] && break
-  sleep 0.1
-done
-[ -n "$box" ] || fail "no data sync message"
+wait_for_window "LXTV：温馨提示" 5 >/dev/null
 tail -n +"$((n + 1))" "$SITE_LOG" | grep -qE '^GET /LXTV\.ini$' || fail "data sync fetched nothing"
 sleep 0.5
 shot data_sync_message
