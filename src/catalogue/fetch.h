@@ -18,7 +18,8 @@ struct Fetch {
 };
 
 // Downloads ProviderSite + "/LXTV.ini" into runDirectory() + "/LXTV.ini". Only a complete 2xx
-// body replaces the local copy; a failed or partial one keeps it.
+// body replaces the local copy; a failed or partial one keeps it. A new copy is parsed into the
+// reader's cache before this returns.
 Fetch fetchCatalogue();
 
 // Where fetchCatalogue gets the catalogue from and puts it.
