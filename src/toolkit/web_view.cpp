@@ -1,9 +1,14 @@
 #include "toolkit/web_view.h"
 
 #include <QColor>
+#include <QMetaObject>
 #include <QPalette>
+#include <QPointer>
+#include <QThread>
 #include <QWebEnginePage>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 #include <QWebEngineUrlScheme>
 
 #include "platform/ansi.h"
@@ -21,6 +26,32 @@ class ReportingPage : public QWebEnginePage {
     bool acceptNavigationRequest(const QUrl& url, NavigationType type, bool isMainFrame) override {
         if (isMainFrame) emit view_->navigationStarted(url);
         return QWebEnginePage::acceptNavigationRequest(url, type, isMainFrame);
+    }
+
+  private:
+    WebView* view_;
+};
+
+// Hands each request of the page to the view's requestIssued, on the view's thread.
+class RequestReporter : public QWebEngineUrlRequestInterceptor {
+  public:
+    explicit RequestReporter(WebView* view) : QWebEngineUrlRequestInterceptor(view), view_(view) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QUrl url = info.requestUrl();
+        const bool mainFrame =
+            info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+        if (QThread::currentThread() == view_->thread()) {
+            emit view_->requestIssued(url, mainFrame);
+            return;
+        }
+        QPointer<WebView> view = view_;
+        QMetaObject::invokeMethod(
+            view_,
+            [view, url, mainFrame] {
+                if (view) emit view->requestIssued(url, mainFrame);
+            },
+            Qt::QueuedConnection);
     }
 
   private:
@@ -80,6 +111,17 @@ void WebView::setAddress(const std::string& cp936) {
         platform::openWithDesktop(url.toEncoded().toStdString());
     }
     emit navigated(url);
+}
+
+void WebView::setReportingRequests(bool on) {
+    if (on && reporter_ == nullptr) {
+        reporter_ = new RequestReporter(this);
+        page()->setUrlRequestInterceptor(reporter_);
+    } else if (!on && reporter_ != nullptr) {
+        page()->setUrlRequestInterceptor(nullptr);
+        reporter_->deleteLater();
+        reporter_ = nullptr;
+    }
 }
 
 void WebView::goBack() {

@@ -5,6 +5,8 @@
 
 #include <QUrl>
 #include <QWebEngineView>
+
+class QWebEngineUrlRequestInterceptor;
 #include <string>
 
 namespace lxtv::toolkit {
@@ -31,15 +33,24 @@ class WebView : public QWebEngineView {
     void refresh();  // the plain reload
     void stop();
 
+    // While on, the view raises requestIssued for every request the engine makes for its page.
+    // Each request then waits for the window thread before it goes out, so this is for short
+    // waits (start-up), not for pages that play.
+    void setReportingRequests(bool on);
+
   signals:
     // Raised each time setAddress hands an address to the engine or to the desktop.
     void navigated(const QUrl& url);
     // Raised for every navigation the engine starts in the page's main frame (set addresses,
     // followed links, history steps, reloads), before anything is fetched.
     void navigationStarted(const QUrl& url);
+    // Raised on the window thread, while requests are reported, as the engine lets a request of
+    // the page go out: `mainFrame` for the page itself, otherwise one of its parts.
+    void requestIssued(const QUrl& url, bool mainFrame);
 
   private:
     std::string address_;
+    QWebEngineUrlRequestInterceptor* reporter_ = nullptr;
 };
 
 }  // namespace lxtv::toolkit

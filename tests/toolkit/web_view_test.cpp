@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QMessageBox>
+#include <QPair>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineHistory>
@@ -120,6 +121,27 @@ TEST_F(ViewFixture, HistoryButtons) {
     view.refresh();
     ASSERT_TRUE(waitUntil([&] { return site.count("/b.html") == loadsOfB + 1; }));
     EXPECT_EQ(view.address(), site.baseBytes() + "/b.html");  // history moves leave the address
+}
+
+// While asked, the view reports each request of its page as the engine lets it go, the page's
+// own as the main frame's; once no longer asked, it reports nothing.
+TEST_F(ViewFixture, ReportsRequestsWhileAsked) {
+    QList<QPair<QUrl, bool>> reported;
+    QObject::connect(&view, &WebView::requestIssued, [&](const QUrl& url, bool mainFrame) {
+        reported.append({url, mainFrame});
+    });
+    view.setReportingRequests(true);
+    show("/a.html");
+    ASSERT_FALSE(reported.isEmpty());
+    EXPECT_EQ(reported.first().first.path(), "/a.html");
+    EXPECT_TRUE(reported.first().second);
+    view.setReportingRequests(false);
+    const qsizetype before = reported.size();
+    show("/b.html");
+    EXPECT_EQ(reported.size(), before);
+    view.setReportingRequests(true);
+    show("/c.html");
+    EXPECT_EQ(reported.last().first.path(), "/c.html");
 }
 
 // The pages' own dialogs are shown, not swallowed.
