@@ -4,6 +4,8 @@
 //   lxtv_demo_site [--root DIR] [--port N] [--port-file F] [--log F] [--header-log F]
 //                  [--fault MODE]
 //
+// Any file of the site can also be had late: GET /slow/MS/PATH answers after MS milliseconds.
+//
 // Fault modes act on /LXTV.ini only (the pages stay usable); switch them at run time with
 // GET /__fault/MODE. See usage() for the list.
 
@@ -12,6 +14,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -169,6 +172,8 @@ std::string contentType(const std::string& path) {
     if (ext == "css") return "text/css; charset=utf-8";
     if (ext == "webm") return "video/webm";
     if (ext == "ini") return "text/plain; charset=gbk";
+    if (ext == "gif") return "image/gif";
+    if (ext == "png") return "image/png";
     return "application/octet-stream";
 }
 
@@ -291,7 +296,8 @@ void usage() {
                  "line\n"
                  "  --fault MODE      none | status | truncate | nolength | stall | large | "
                  "empty\n"
-                 "                    (acts on /LXTV.ini; GET /__fault/MODE switches it)\n",
+                 "                    (acts on /LXTV.ini; GET /__fault/MODE switches it)\n"
+                 "  GET /slow/MS/PATH serves PATH after MS milliseconds (at most 10,000)\n",
                  LXTV_DEMO_SITE_ROOT);
 }
 
@@ -424,6 +430,16 @@ int main(int argc, char** argv) {
         replace("{{KEYWORD_HEX}}", hexBytes(bytes));
         res.set_header("Cache-Control", "no-store");
         res.set_content(page, "text/html; charset=utf-8");
+    });
+    // "/slow/MS/PATH" serves PATH as its own address would, MS milliseconds late (at most ten
+    // seconds): a slow part of a page, such as a picture on the loading page.
+    server.Get(R"(/slow/(\d{1,5})/([a-z0-9/._-]+))", [](const httplib::Request& req,
+                                                        httplib::Response& res) {
+        const long ms = std::min(std::atol(req.matches[1].str().c_str()), 10'000L);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!stopping && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        serveFile(req.matches[2], res);
     });
     server.Get(
         R"(/(style\.css|loading\.html|channel/\d+\.html|maker/[a-z]+\.html|media/[a-z]+\.webm))",
