@@ -13,6 +13,7 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdint>
 #include <map>
 #include <string_view>
@@ -23,10 +24,12 @@
 
 namespace lxtv::toolkit::detail {
 
-// The items as flat arrays: one small record per item in the order they were added (an item's
-// id), the pre-order walk as a list of ids, and every text in one byte pool. A 200,000-item tree
-// costs some ten megabytes here, and appending an item costs a few pushes. The texts are turned
-// into Qt strings only when the view asks for them, for the few rows it draws.
+// The items as flat arrays: one 32-byte record per item in the order they were added (an item's
+// id), the pre-order walk as a list of ids, each parent's children as a list of ids, and every
+// text in one byte pool, in the same order (so an item's text ends where the next one's
+// begins). A 200,000-item tree costs some ten megabytes here, and appending an item costs a few
+// pushes. The texts are turned into Qt strings only when the view asks for them, for the few
+// rows it draws.
 //
 // The view sees an item only once it has been published (see publish), so that many appends
 // reach it as one insertion per parent.
@@ -35,6 +38,12 @@ class TreeModel : public QAbstractItemModel {
     static constexpr std::int32_t kNone = -1;
 
     explicit TreeModel(QObject* parent) : QAbstractItemModel(parent) { childLists_.emplace_back(); }
+
+    // The children of one parent, in order, and how many of them the view has been told about.
+    struct Children {
+        std::vector<std::int32_t> ids;  // ascending, as children are only appended
+        int shown = 0;
+    };
 
     // The id of the item at a pre-order index, or kNone.
     std::int32_t at(int index) const {
@@ -49,8 +58,11 @@ class TreeModel : public QAbstractItemModel {
         return parent == kNone ? -1 : item(parent).index;
     }
     std::string_view textOf(std::int32_t id) const {
-        const Item& i = item(id);
-        return std::string_view(texts_).substr(i.textStart, i.textLength);
+        const std::size_t start = item(id).textStart;
+        const std::size_t end = static_cast<std::size_t>(id) + 1 < items_.size()
+                                    ? item(id + 1).textStart
+                                    : texts_.size();
+        return std::string_view(texts_).substr(start, end - start);
     }
     QString labelOf(std::int32_t id) const { return platform::toQString(textOf(id)); }
     int imageOf(std::int32_t id) const { return item(id).image; }
@@ -62,7 +74,7 @@ class TreeModel : public QAbstractItemModel {
 
     QModelIndex indexOf(std::int32_t id) const {
         if (id == kNone || !item(id).shown) return {};
-        return createIndex(item(id).row, 0, static_cast<quintptr>(id));
+        return createIndex(rowOf(id), 0, static_cast<quintptr>(id));
     }
     std::int32_t idOf(const QModelIndex& index) const {
         return index.isValid() ? static_cast<std::int32_t>(index.internalId()) : kNone;
@@ -79,7 +91,6 @@ class TreeModel : public QAbstractItemModel {
         childLists_.emplace_back();
         texts_.clear();
         texts_.shrink_to_fit();
-        rootShownChildren_ = 0;
         rootDirty_ = false;
         dirty_.clear();
         expand_.clear();
@@ -98,16 +109,14 @@ class TreeModel : public QAbstractItemModel {
         it.parent = parent;
         it.index = static_cast<std::int32_t>(pos);
         it.textStart = static_cast<std::uint32_t>(texts_.size());
-        it.textLength = static_cast<std::uint32_t>(text.size());
         texts_.append(text);
         it.image = image < 0 ? 0 : image;
         it.selectedImage = selectedImage < 0 ? it.image : selectedImage;
         it.value = value;
         it.bold = bold;
 
-        std::vector<std::int32_t>& siblings = childrenOf(parent, true);
-        it.row = static_cast<std::int32_t>(siblings.size());
-        siblings.push_back(id);
+        Children& siblings = childrenOf(parent, true);
+        siblings.ids.push_back(id);
 
         if (pos == order_.size()) {
             order_.push_back(id);
@@ -128,7 +137,7 @@ class TreeModel : public QAbstractItemModel {
             }
         } else {
             // Shown together with its unshown parent.
-            item(parent).shownChildren = static_cast<std::int32_t>(siblings.size());
+            siblings.shown = static_cast<int>(siblings.ids.size());
         }
         return id;
     }
@@ -146,27 +155,26 @@ class TreeModel : public QAbstractItemModel {
     std::vector<std::int32_t> publish() {
         if (rootDirty_) {
             rootDirty_ = false;
-            const auto& top = childLists_[0];
-            if (static_cast<int>(top.size()) > rootShownChildren_) {
-                beginInsertRows(QModelIndex(), rootShownChildren_,
-                                static_cast<int>(top.size()) - 1);
-                for (std::size_t i = static_cast<std::size_t>(rootShownChildren_); i < top.size();
-                     ++i)
-                    markShown(top[i]);
-                rootShownChildren_ = static_cast<int>(top.size());
+            Children& top = childLists_[0];
+            const int count = static_cast<int>(top.ids.size());
+            if (count > top.shown) {
+                beginInsertRows(QModelIndex(), top.shown, count - 1);
+                for (int i = top.shown; i < count; ++i)
+                    markShown(top.ids[static_cast<std::size_t>(i)]);
+                top.shown = count;
                 endInsertRows();
             }
         }
         for (const std::int32_t parent : dirty_) {
-            Item& p = item(parent);
-            p.dirty = false;
-            const auto& children = childrenOf(parent);
-            const int first = p.shownChildren;
-            const int last = static_cast<int>(children.size()) - 1;
+            item(parent).dirty = false;
+            Children& children = childrenOf(parent, true);
+            const int first = children.shown;
+            const int last = static_cast<int>(children.ids.size()) - 1;
             if (last < first) continue;
             beginInsertRows(indexOf(parent), first, last);
-            for (int i = first; i <= last; ++i) markShown(children[static_cast<std::size_t>(i)]);
-            item(parent).shownChildren = last + 1;
+            for (int i = first; i <= last; ++i)
+                markShown(children.ids[static_cast<std::size_t>(i)]);
+            children.shown = last + 1;
             endInsertRows();
         }
         dirty_.clear();
@@ -181,8 +189,8 @@ class TreeModel : public QAbstractItemModel {
     void setIcons(const QList<QPixmap>& images) {
         images_ = images;
         icons_.clear();
-        if (rootShownChildren_ > 0)
-            emit dataChanged(index(0, 0, {}), index(rootShownChildren_ - 1, 0, {}));
+        if (childLists_[0].shown > 0)
+            emit dataChanged(index(0, 0, {}), index(childLists_[0].shown - 1, 0, {}));
     }
     void setBoldFont(const QFont& font) { boldFont_ = font; }
 
@@ -191,7 +199,7 @@ class TreeModel : public QAbstractItemModel {
         const std::int32_t p = idOf(parent);
         if (column != 0 || row < 0 || row >= shownChildrenOf(p)) return {};
         return createIndex(row, 0,
-                           static_cast<quintptr>(childrenOf(p)[static_cast<std::size_t>(row)]));
+                           static_cast<quintptr>(childrenOf(p).ids[static_cast<std::size_t>(row)]));
     }
     QModelIndex parent(const QModelIndex& child) const override {
         const std::int32_t id = idOf(child);
@@ -225,13 +233,10 @@ class TreeModel : public QAbstractItemModel {
 
   private:
     struct Item {
-        std::int32_t parent = kNone;     // id of the parent, kNone at the top level
-        std::int32_t row = 0;            // position among the parent's children
-        std::int32_t index = 0;          // position in the pre-order walk
-        std::int32_t children = kNone;   // its list in childLists_, kNone while it has none
-        std::int32_t shownChildren = 0;  // children the view has been told about
-        std::uint32_t textStart = 0;
-        std::uint32_t textLength = 0;
+        std::int32_t parent = kNone;    // id of the parent, kNone at the top level
+        std::int32_t index = 0;         // position in the pre-order walk
+        std::int32_t children = kNone;  // its list in childLists_, kNone while it has none
+        std::uint32_t textStart = 0;    // in texts_
         std::int32_t image = 0;
         std::int32_t selectedImage = 0;
         std::int32_t value = 0;
@@ -244,14 +249,14 @@ class TreeModel : public QAbstractItemModel {
     Item& item(std::int32_t id) { return items_[static_cast<std::size_t>(id)]; }
     const Item& item(std::int32_t id) const { return items_[static_cast<std::size_t>(id)]; }
 
-    // The children of an item (of the root for kNone), in order.
-    const std::vector<std::int32_t>& childrenOf(std::int32_t id) const {
-        static const std::vector<std::int32_t> none;
+    // The children of an item (of the root for kNone).
+    const Children& childrenOf(std::int32_t id) const {
+        static const Children none;
         if (id == kNone) return childLists_[0];
         const std::int32_t list = item(id).children;
         return list == kNone ? none : childLists_[static_cast<std::size_t>(list)];
     }
-    std::vector<std::int32_t>& childrenOf(std::int32_t id, bool) {
+    Children& childrenOf(std::int32_t id, bool) {
         if (id == kNone) return childLists_[0];
         if (item(id).children == kNone) {
             item(id).children = static_cast<std::int32_t>(childLists_.size());
@@ -259,8 +264,13 @@ class TreeModel : public QAbstractItemModel {
         }
         return childLists_[static_cast<std::size_t>(item(id).children)];
     }
-    int shownChildrenOf(std::int32_t id) const {
-        return id == kNone ? rootShownChildren_ : item(id).shownChildren;
+    int shownChildrenOf(std::int32_t id) const { return childrenOf(id).shown; }
+
+    // The item's position among its parent's children.
+    int rowOf(std::int32_t id) const {
+        const auto& siblings = childrenOf(item(id).parent).ids;
+        return static_cast<int>(std::lower_bound(siblings.begin(), siblings.end(), id) -
+                                siblings.begin());
     }
 
     // Marks an item and everything below it as known to the view.
@@ -269,18 +279,18 @@ class TreeModel : public QAbstractItemModel {
         while (!stack.empty()) {
             const std::int32_t next = stack.back();
             stack.pop_back();
-            Item& it = item(next);
-            it.shown = true;
-            const auto& children = childrenOf(next);
-            it.shownChildren = static_cast<std::int32_t>(children.size());
-            stack.insert(stack.end(), children.begin(), children.end());
+            item(next).shown = true;
+            if (item(next).children == kNone) continue;
+            Children& children = childrenOf(next, true);
+            children.shown = static_cast<int>(children.ids.size());
+            stack.insert(stack.end(), children.ids.begin(), children.ids.end());
         }
     }
 
     // Pre-order position just past the item's last descendant.
     std::size_t subtreeEnd(std::int32_t id) const {
         for (;;) {
-            const auto& children = childrenOf(id);
+            const auto& children = childrenOf(id).ids;
             if (children.empty()) break;
             id = children.back();
         }
@@ -305,9 +315,8 @@ class TreeModel : public QAbstractItemModel {
 
     std::vector<Item> items_;
     std::vector<std::int32_t> order_;
-    std::vector<std::vector<std::int32_t>> childLists_;  // [0] holds the top-level items
+    std::vector<Children> childLists_;  // [0] holds the top-level items
     std::string texts_;
-    int rootShownChildren_ = 0;
     bool rootDirty_ = false;
     std::vector<std::int32_t> dirty_;
     std::vector<std::int32_t> expand_;
