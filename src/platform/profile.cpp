@@ -233,9 +233,21 @@ class ParsedProfile {
         if (section.endEntry - section.firstEntry <= kShortSection) {
             // The lines of a section lie side by side, so this walk stays in a few cache lines
             // where a hash probe would miss the cache.
-            for (std::uint32_t e = section.firstEntry; e < section.endEntry; ++e)
-                if (entries_[e].nameLength == wanted.size() && sameName(name(entries_[e]), wanted))
-                    return &entries_[e];
+            // A name of another length, or whose last byte differs in more than letter case,
+            // is another name (see sameName); most lines go at one of these two looks.
+            if (wanted.empty()) {
+                for (std::uint32_t e = section.firstEntry; e < section.endEntry; ++e)
+                    if (entries_[e].nameLength == 0) return &entries_[e];
+                return nullptr;
+            }
+            const auto last = asciiLower(static_cast<unsigned char>(wanted.back()));
+            for (std::uint32_t e = section.firstEntry; e < section.endEntry; ++e) {
+                const Entry& entry = entries_[e];
+                if (entry.nameLength != wanted.size() ||
+                    asciiLower(byteAt(bytes_, entry.nameStart + entry.nameLength - 1)) != last)
+                    continue;
+                if (sameName(name(entry), wanted)) return &entry;
+            }
             return nullptr;
         }
         const auto s = static_cast<std::uint32_t>(&section - sections_.data());
