@@ -24,10 +24,10 @@
 namespace lxtv::app {
 namespace {
 
-// How long start-up waits for the engine to send the loading page's request once it has let it
-// go: the page's first part, asked for only once the page itself has been answered, normally
-// ends the wait sooner.
-constexpr int sendingGraceMs = 50;
+// How long start-up gives the engine to send the loading page's request once it has let it go
+// (it takes a few milliseconds); the page's first part, asked for only once the page itself has
+// been answered, ends the wait too if it comes sooner.
+constexpr int sendingGraceMs = 20;
 // However the engine fares, the catalogue waits no longer than this.
 constexpr int loadingPageCapMs = 300;
 
