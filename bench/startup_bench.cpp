@@ -262,6 +262,9 @@ int main(int argc, char** argv) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
     }
     const double fastest = *std::min_element(times.begin(), times.end());
+    std::printf("  each start, in order:");
+    for (const double t : times) std::printf(" %.3f", t);
+    std::printf(" s\n");
     std::printf(
         "  process start -> window shown: min %.3f s, median %.3f s (%d starts after one "
         "not counted)\n",
