@@ -3,6 +3,7 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -41,10 +42,16 @@ using Clock = std::chrono::steady_clock;
 
 // A window-thread slice works this long before it lets other events through.
 constexpr auto sliceBudget = std::chrono::milliseconds(6);
-// New top-level rows make the view lay out every shown row again, which grows with the tree
-// (some 8 ms for 210,000 rows shown); so new items are shown at most this often, unless the
-// builder is waiting for them. The first ones are shown at once.
+// New top-level rows make the view lay out every shown row again, some 50 ns a row (10 ms for
+// 210,000 rows shown, more while the builder works beside it). So new items are shown at most
+// every 50 ms, and no more often than lets those layouts take a tenth of the window thread's
+// time; at once when the builder waits for them. The first ones are shown at once.
 constexpr auto publishInterval = std::chrono::milliseconds(50);
+constexpr auto publishPausePerItem = std::chrono::nanoseconds(500);
+
+Clock::duration publishPause(int items) {
+    return std::max<Clock::duration>(publishInterval, publishPausePerItem * items);
+}
 // The worker hands its operations over in groups of this many.
 constexpr std::size_t handOverSize = 1024;
 // A slice looks at the clock once in this many operations.
@@ -154,11 +161,12 @@ void drain(const std::shared_ptr<WindowTreeCarrier::Shared>& shared) {
         urgent = shared->urgent;
     }
     const auto sinceLast = Clock::now() - shared->lastPublish;
-    if (sinceLast >= publishInterval || (!more && urgent)) {
+    const auto pause = publishPause(tree->itemCount());
+    if (sinceLast >= pause || (!more && urgent)) {
         publish(shared, tree);
     } else if (!more && !shared->publishScheduled) {
         shared->publishScheduled = true;
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(publishInterval - sinceLast);
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(pause - sinceLast);
         QTimer::singleShot(wait, tree, [shared] {
             shared->publishScheduled = false;
             if (toolkit::TreeView* t = shared->tree.data()) publish(shared, t);
