@@ -8,7 +8,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev qt6-webengine-dev-tools
   qt6-multimedia-dev libqt6svg6 qt6-image-formats-plugins
-  libcurl4-openssl-dev libpng-dev zlib1g-dev
+  libcurl4-openssl-dev libpng-dev zlib1g-dev libx11-dev
   libgtest-dev libgmock-dev libbenchmark-dev libcpp-httplib-dev
   xvfb xdotool x11-utils imagemagick sox ffmpeg
   fonts-wqy-microhei shared-mime-info adwaita-icon-theme

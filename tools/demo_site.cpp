@@ -4,6 +4,8 @@
 //   lxtv_demo_site [--root DIR] [--port N] [--port-file F] [--log F] [--header-log F]
 //                  [--fault MODE]
 //
+// Any file of the site can also be had late: GET /slow/MS/PATH answers after MS milliseconds.
+//
 // Fault modes act on /LXTV.ini only (the pages stay usable); switch them at run time with
 // GET /__fault/MODE. See usage() for the list.
 
@@ -12,6 +14,7 @@
 #include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -180,6 +183,8 @@ std::string contentType(const std::string& path) {
     if (ext == "flv") return "video/x-flv";
     if (ext == "gz") return "application/gzip";
     if (ext == "ini") return "text/plain; charset=gbk";
+    if (ext == "gif") return "image/gif";
+    if (ext == "png") return "image/png";
     return "application/octet-stream";
 }
 
@@ -367,7 +372,8 @@ void usage() {
                  "  --fault MODE      none | status | truncate | nolength | stall | large | "
                  "empty\n"
                  "                    | endless | trickle\n"
-                 "                    (acts on /LXTV.ini; GET /__fault/MODE switches it)\n",
+                 "                    (acts on /LXTV.ini; GET /__fault/MODE switches it)\n"
+                 "  GET /slow/MS/PATH serves PATH after MS milliseconds (at most 10,000)\n",
                  LXTV_DEMO_SITE_ROOT);
 }
 
@@ -540,6 +546,16 @@ int main(int argc, char** argv) {
     server.Get(R"(/files/(slow|broken)/([A-Za-z0-9._-]+))", [](const httplib::Request& req,
                                                                httplib::Response& res) {
         serveFileSlowly("files/" + std::string(req.matches[2]), req.matches[1] == "broken", res);
+    });
+    // "/slow/MS/PATH" serves PATH as its own address would, MS milliseconds late (at most ten
+    // seconds): a slow part of a page, such as a picture on the loading page.
+    server.Get(R"(/slow/(\d{1,5})/([a-z0-9/._-]+))", [](const httplib::Request& req,
+                                                        httplib::Response& res) {
+        const long ms = std::min(std::atol(req.matches[1].str().c_str()), 10'000L);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!stopping && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        serveFile(req.matches[2], res);
     });
     server.Get(
         R"(/(style\.css|loading\.html|popup\.html|alerts\.html|player\.js|channel/\d+\.html|maker/[a-z]+\.html|media/[a-z0-9/]+\.(mp4|flv|m3u8|ts)|vendor/[A-Za-z.-]+\.js|files/[A-Za-z0-9._-]+))",

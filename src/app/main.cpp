@@ -12,11 +12,13 @@
 #include "catalogue/tree_builder.h"
 #include "chrome/main_window.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "state/app_state.h"
 #include "toolkit/web_view.h"
 
 int main(int argc, char** argv) {
     using namespace lxtv;
+    platform::returnLargeBlocksWhenFreed();
 
     // The browser view shares GL contexts with the window; must be set before the application.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

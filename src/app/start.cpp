@@ -27,23 +27,48 @@
 namespace lxtv::app {
 namespace {
 
+// How long start-up gives the engine to send the loading page's request once it has let it go
+// (it takes a few milliseconds); the page's first part, asked for only once the page itself has
+// been answered, ends the wait too if it comes sooner.
+constexpr int sendingGraceMs = 20;
+// However the engine fares, the catalogue waits no longer than this.
+constexpr int loadingPageCapMs = 300;
+
 // The catalogue download blocks the window thread, but the browser view's request for the
 // loading page only leaves from the window thread's event loop. The window is still hidden
-// here, so no viewer input can arrive: run the download on a helper thread and let the loop
-// turn until it ends, after the loading page's navigation has had its moment to start.
+// here, so no viewer input can arrive: let the loop turn until the loading page has been
+// requested, then run the download on a helper thread while the loop goes on turning.
+//
+// The loading page is requested first; what it loads after it (a slow picture, say) does not
+// hold the catalogue back. The wait ends at the first of: a request of the page's parts (the
+// page has been answered, so its own request was served first), the end of its load, a short
+// grace after the engine let its request go, and a cap.
 void fetchCatalogueKeepingTheLoadingPageFirst() {
-    chrome::MainWindow& window = chrome::mainWindow();
+    toolkit::WebView* view = chrome::mainWindow().browserView;
     {
         QEventLoop settle;
+        QTimer grace;
         QTimer cap;
+        grace.setSingleShot(true);
         cap.setSingleShot(true);
+        bool pageRequested = false;
+        QObject::connect(&grace, &QTimer::timeout, &settle, &QEventLoop::quit);
         QObject::connect(&cap, &QTimer::timeout, &settle, &QEventLoop::quit);
-        // The loop has not turned since the view was created, so its first load is still ahead.
-        QObject::connect(window.browserView, &toolkit::WebView::loadFinished, &settle,
-                         &QEventLoop::quit);
-        // A stalled or slow site must not hold start-up back for long.
-        cap.start(2000);
+        QObject::connect(view, &toolkit::WebView::loadFinished, &settle, &QEventLoop::quit);
+        QObject::connect(view, &toolkit::WebView::requestIssued, &settle,
+                         [&](const QUrl&, bool mainFrame) {
+                             if (!pageRequested && mainFrame) {
+                                 pageRequested = true;
+                                 grace.start(sendingGraceMs);
+                             } else if (pageRequested) {
+                                 settle.quit();
+                             }
+                         });
+        // The loop has not turned since the view was created, so its first request is ahead.
+        view->setReportingRequests(true);
+        cap.start(loadingPageCapMs);
         settle.exec();
+        view->setReportingRequests(false);
     }
 
     std::atomic<bool> done = false;

@@ -2,6 +2,7 @@
 
 #include "platform/debug.h"
 #include "platform/files.h"
+#include "platform/profile.h"
 #include "site/site.h"
 
 namespace lxtv::catalogue {
@@ -28,8 +29,13 @@ Fetch fetchCatalogue() {
         platform::writeFileBytes(source.localPath, fetch.download.body);
     fetch.stored = written.ok;
     fetch.writeError = written.error;
-    if (!written)
+    if (!written) {
         platform::debugLine("catalogue kept: writing " + source.localPath + ": " + written.error);
+        return fetch;
+    }
+    // The new copy is parsed here, on whatever thread fetches, so that neither the first
+    // channel picked after a data sync nor the tree build has to parse it.
+    platform::prepareProfile(source.localPath);
     return fetch;
 }
 

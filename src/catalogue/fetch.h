@@ -21,7 +21,8 @@ struct Fetch {
 std::string localCopyPath();
 
 // Downloads ProviderSite + "/LXTV.ini" into localCopyPath(). Only a complete 2xx body replaces
-// the local copy; a failed or partial one keeps it.
+// the local copy; a failed or partial one keeps it. A new copy is parsed into the reader's cache
+// before this returns.
 Fetch fetchCatalogue();
 
 // Where fetchCatalogue gets the catalogue from and puts it.

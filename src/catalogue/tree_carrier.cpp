@@ -3,24 +3,37 @@
 #include <QMetaObject>
 #include <QPointer>
 #include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <mutex>
+#include <string_view>
 #include <utility>
 
 namespace lxtv::catalogue {
 
+// One operation as the window thread will carry it out: a few numbers, the text (if any) a
+// place in its batch's byte pool. A call is one of the batch's functions.
 struct CarriedOp {
-    enum Kind { Clear, Add, Expand, Call } kind = Add;
-    int index = -1;  // parent for Add, item for Expand
+    enum Kind : std::uint8_t { Clear, Add, Expand, Call };
+    Kind kind = Add;
+    bool bold = false;
+    int index = -1;  // parent for Add, item for Expand, the function's number for Call
     int image = 0;
     int selectedImage = 0;
     int value = 0;
-    bool bold = false;
-    std::string text;
-    std::function<void(toolkit::TreeView&)> call;
+    std::uint32_t textStart = 0;
+    std::uint32_t textLength = 0;
+};
+
+// Operations handed over together.
+struct CarriedBatch {
+    std::vector<CarriedOp> ops;
+    std::string texts;
+    std::vector<std::function<void(toolkit::TreeView&)>> calls;
 };
 
 namespace {
@@ -29,11 +42,21 @@ using Clock = std::chrono::steady_clock;
 
 // A window-thread slice works this long before it lets other events through.
 constexpr auto sliceBudget = std::chrono::milliseconds(6);
-// New top-level rows make the view lay out every shown row again, which grows with the tree;
-// so new items are shown at most this often, unless the builder is waiting for them.
-constexpr auto publishInterval = std::chrono::milliseconds(25);
+// New top-level rows make the view lay out every shown row again, some 50 ns a row (10 ms for
+// 210,000 rows shown, more while the builder works beside it). So new items are shown at most
+// every 50 ms, and no more often than keeps those layouts to a twentieth of the window thread's
+// time (a 200,000-item build is shown at its start and at its end); at once when the builder
+// waits for them. The first ones are shown at once.
+constexpr auto publishInterval = std::chrono::milliseconds(50);
+constexpr auto publishPausePerItem = std::chrono::nanoseconds(1000);
+
+Clock::duration publishPause(int items) {
+    return std::max<Clock::duration>(publishInterval, publishPausePerItem * items);
+}
 // The worker hands its operations over in groups of this many.
-constexpr std::size_t handOverSize = 512;
+constexpr std::size_t handOverSize = 1024;
+// A slice looks at the clock once in this many operations.
+constexpr std::size_t opsPerClockLook = 256;
 
 }  // namespace
 
@@ -41,7 +64,7 @@ struct WindowTreeCarrier::Shared {
     std::mutex mutex;
     mutable std::condition_variable changed;
     // Guarded by mutex.
-    std::vector<CarriedOp> incoming;
+    std::deque<CarriedBatch> incoming;
     bool scheduled = false;  // a drain is posted to the window thread
     bool gone = false;       // the tree has been destroyed
     std::uint64_t issued = 0;
@@ -49,8 +72,8 @@ struct WindowTreeCarrier::Shared {
     bool urgent = false;  // the worker waits: show what is applied as soon as the queue is empty
     // Window thread only.
     QPointer<toolkit::TreeView> tree;
-    std::vector<CarriedOp> work;
-    std::size_t next = 0;
+    std::deque<CarriedBatch> work;
+    std::size_t next = 0;           // the next operation of work.front()
     bool bulkOpen = false;          // applied operations not shown yet
     std::uint64_t unpublished = 0;  // how many
     bool publishScheduled = false;
@@ -59,13 +82,15 @@ struct WindowTreeCarrier::Shared {
 
 namespace {
 
-void apply(toolkit::TreeView& tree, CarriedOp& op) {
+void apply(toolkit::TreeView& tree, CarriedBatch& batch, const CarriedOp& op) {
     switch (op.kind) {
         case CarriedOp::Clear:
             tree.clearItems();
             break;
         case CarriedOp::Add:
-            tree.addItem(op.index, op.text, op.image, op.selectedImage, op.value, op.bold);
+            tree.addItemBytes(op.index,
+                              std::string_view(batch.texts).substr(op.textStart, op.textLength),
+                              op.image, op.selectedImage, op.value, op.bold);
             break;
         case CarriedOp::Expand:
             tree.expandItem(op.index);
@@ -73,7 +98,7 @@ void apply(toolkit::TreeView& tree, CarriedOp& op) {
         case CarriedOp::Call:
             // A call sees the tree as the operations before it left it.
             tree.endBulk();
-            op.call(tree);
+            batch.calls[static_cast<std::size_t>(op.index)](tree);
             tree.beginBulk();
             break;
     }
@@ -91,7 +116,7 @@ void publish(const std::shared_ptr<WindowTreeCarrier::Shared>& shared, toolkit::
     {
         std::lock_guard lock(shared->mutex);
         shared->applied += shared->unpublished;
-        if (shared->incoming.empty() && shared->next >= shared->work.size()) shared->urgent = false;
+        if (shared->incoming.empty() && shared->work.empty()) shared->urgent = false;
     }
     shared->unpublished = 0;
     shared->changed.notify_all();
@@ -105,13 +130,9 @@ void drain(const std::shared_ptr<WindowTreeCarrier::Shared>& shared) {
     if (tree == nullptr) return;
     {
         std::lock_guard lock(shared->mutex);
-        if (shared->next >= shared->work.size()) {
-            shared->work.clear();
-            shared->next = 0;
-            shared->work.swap(shared->incoming);
-        } else {
-            for (CarriedOp& op : shared->incoming) shared->work.push_back(std::move(op));
-            shared->incoming.clear();
+        while (!shared->incoming.empty()) {
+            shared->work.push_back(std::move(shared->incoming.front()));
+            shared->incoming.pop_front();
         }
     }
     const auto deadline = Clock::now() + sliceBudget;
@@ -120,12 +141,15 @@ void drain(const std::shared_ptr<WindowTreeCarrier::Shared>& shared) {
         tree->beginBulk();
         shared->bulkOpen = true;
     }
-    while (shared->next < shared->work.size()) {
-        apply(*tree, shared->work[shared->next]);
-        shared->work[shared->next] = CarriedOp();
-        ++shared->next;
+    while (!shared->work.empty()) {
+        CarriedBatch& batch = shared->work.front();
+        apply(*tree, batch, batch.ops[shared->next]);
         ++done;
-        if ((done & 63) == 0 && Clock::now() >= deadline) break;
+        if (++shared->next == batch.ops.size()) {
+            shared->work.pop_front();
+            shared->next = 0;
+        }
+        if (done % opsPerClockLook == 0 && Clock::now() >= deadline) break;
     }
     shared->unpublished += done;
 
@@ -133,16 +157,17 @@ void drain(const std::shared_ptr<WindowTreeCarrier::Shared>& shared) {
     bool urgent;
     {
         std::lock_guard lock(shared->mutex);
-        more = shared->next < shared->work.size() || !shared->incoming.empty();
+        more = !shared->work.empty() || !shared->incoming.empty();
         if (!more) shared->scheduled = false;
         urgent = shared->urgent;
     }
     const auto sinceLast = Clock::now() - shared->lastPublish;
-    if (sinceLast >= publishInterval || (!more && urgent)) {
+    const auto pause = publishPause(tree->itemCount());
+    if (sinceLast >= pause || (!more && urgent)) {
         publish(shared, tree);
     } else if (!more && !shared->publishScheduled) {
         shared->publishScheduled = true;
-        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(publishInterval - sinceLast);
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(pause - sinceLast);
         QTimer::singleShot(wait, tree, [shared] {
             shared->publishScheduled = false;
             if (toolkit::TreeView* t = shared->tree.data()) publish(shared, t);
@@ -159,7 +184,7 @@ void post(const std::shared_ptr<WindowTreeCarrier::Shared>& shared, toolkit::Tre
 }  // namespace
 
 WindowTreeCarrier::WindowTreeCarrier(toolkit::TreeView* tree)
-    : shared_(std::make_shared<Shared>()) {
+    : shared_(std::make_shared<Shared>()), batch_(std::make_unique<CarriedBatch>()) {
     shared_->tree = tree;
     if (tree == nullptr) {
         shared_->gone = true;
@@ -175,7 +200,7 @@ WindowTreeCarrier::WindowTreeCarrier(toolkit::TreeView* tree)
             shared->changed.notify_all();
         }
     });
-    buffer_.reserve(handOverSize);
+    batch_->ops.reserve(handOverSize);
 }
 
 WindowTreeCarrier::~WindowTreeCarrier() {
@@ -189,26 +214,25 @@ void WindowTreeCarrier::markUrgent() const {
     shared_->urgent = true;
 }
 
-void WindowTreeCarrier::push(CarriedOp&& op) {
-    buffer_.push_back(std::move(op));
-    if (buffer_.size() >= handOverSize) handOver();
+void WindowTreeCarrier::push(const CarriedOp& op, std::string_view text) {
+    CarriedOp& pushed = batch_->ops.emplace_back(op);
+    pushed.textStart = static_cast<std::uint32_t>(batch_->texts.size());
+    pushed.textLength = static_cast<std::uint32_t>(text.size());
+    batch_->texts.append(text);
+    if (batch_->ops.size() >= handOverSize) handOver();
 }
 
 void WindowTreeCarrier::handOver() const {
-    if (buffer_.empty()) return;
+    if (batch_->ops.empty()) return;
     bool start = false;
     toolkit::TreeView* tree = nullptr;
     {
         std::lock_guard lock(shared_->mutex);
-        shared_->issued += buffer_.size();
+        shared_->issued += batch_->ops.size();
         if (shared_->gone) {
             shared_->applied = shared_->issued;
         } else {
-            if (shared_->incoming.empty()) {
-                shared_->incoming.swap(buffer_);
-            } else {
-                for (CarriedOp& op : buffer_) shared_->incoming.push_back(std::move(op));
-            }
+            shared_->incoming.push_back(std::move(*batch_));
             if (!shared_->scheduled) {
                 shared_->scheduled = true;
                 start = true;
@@ -216,8 +240,8 @@ void WindowTreeCarrier::handOver() const {
             }
         }
     }
-    buffer_.clear();
-    buffer_.reserve(handOverSize);
+    *batch_ = CarriedBatch();
+    batch_->ops.reserve(handOverSize);
     if (start && tree != nullptr) post(shared_, tree);
 }
 
@@ -225,7 +249,7 @@ void WindowTreeCarrier::clearItems() {
     mirror_.clearItems();
     CarriedOp op;
     op.kind = CarriedOp::Clear;
-    push(std::move(op));
+    push(op, {});
 }
 
 int WindowTreeCarrier::addItem(int parentIndex, const std::string& text, int image,
@@ -238,8 +262,7 @@ int WindowTreeCarrier::addItem(int parentIndex, const std::string& text, int ima
     op.selectedImage = selectedImage;
     op.value = value;
     op.bold = bold;
-    op.text = text;
-    push(std::move(op));
+    push(op, text);
     return index;
 }
 
@@ -248,15 +271,16 @@ void WindowTreeCarrier::expandItem(int index) {
     CarriedOp op;
     op.kind = CarriedOp::Expand;
     op.index = index;
-    push(std::move(op));
+    push(op, {});
 }
 
 int WindowTreeCarrier::selectedIndex() const {
     auto result = std::make_shared<int>(-1);
     CarriedOp op;
     op.kind = CarriedOp::Call;
-    op.call = [result](toolkit::TreeView& tree) { *result = tree.selectedIndex(); };
-    buffer_.push_back(std::move(op));
+    op.index = static_cast<int>(batch_->calls.size());
+    batch_->calls.push_back([result](toolkit::TreeView& tree) { *result = tree.selectedIndex(); });
+    batch_->ops.push_back(op);
     waitUntilShown();
     return *result;
 }

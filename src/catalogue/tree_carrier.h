@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "toolkit/tree_memory.h"
@@ -15,6 +16,7 @@
 namespace lxtv::catalogue {
 
 struct CarriedOp;
+struct CarriedBatch;
 
 class WindowTreeCarrier : public toolkit::TreeOperations {
   public:
@@ -45,13 +47,14 @@ class WindowTreeCarrier : public toolkit::TreeOperations {
     struct Shared;
 
   private:
-    void push(CarriedOp&& op);
+    void push(const CarriedOp& op, std::string_view text);
     void handOver() const;
     void markUrgent() const;
 
     std::shared_ptr<Shared> shared_;
     toolkit::MemoryTree mirror_;
-    mutable std::vector<CarriedOp> buffer_;
+    // What is not handed over yet.
+    std::unique_ptr<CarriedBatch> batch_;
 };
 
 }  // namespace lxtv::catalogue

@@ -6,10 +6,12 @@
 // gets back the number of bytes written before the final zero byte. Values and names are code
 // page 936 bytes. A file is parsed once and the parsed form is kept while the file stays the
 // same (device, inode, size, modification and change times), so repeated lookups cost a stat()
-// and a hash lookup. Every function here may be called from any thread.
+// and a hash lookup. Every function here may be called from any thread; a ProfileReads object
+// from one thread at a time.
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,6 +39,36 @@ std::size_t getPrivateProfileString(ProfileArg section, ProfileArg key, ProfileA
 
 // GetPrivateProfileSectionNamesA: the section-list form of the call above.
 std::size_t getPrivateProfileSectionNames(char* buffer, std::size_t size, const std::string& file);
+
+// Reads that share their look at the file, for a burst of many reads such as the tree build.
+//
+// Each call above looks at the file (a stat() of it) so that it sees the file as it is at that
+// moment. Here a file is looked at on the first read of it, and again once a millisecond has
+// passed since the last look (the clock is read every few reads), or at once when the cache has
+// taken in a new parse of any file (so a copy parsed ahead, see prepareProfile, is seen by the
+// next read). A file replaced meanwhile is therefore seen within about a millisecond. The answers
+// follow exactly the byte rules of the calls above. One thread at a time.
+class ProfileReads {
+  public:
+    ProfileReads();
+    ~ProfileReads();
+    ProfileReads(const ProfileReads&) = delete;
+    ProfileReads& operator=(const ProfileReads&) = delete;
+
+    std::size_t getPrivateProfileString(ProfileArg section, ProfileArg key, ProfileArg defaultValue,
+                                        char* buffer, std::size_t size, const std::string& file);
+    std::size_t getPrivateProfileSectionNames(char* buffer, std::size_t size,
+                                              const std::string& file);
+
+    struct State;
+
+  private:
+    std::unique_ptr<State> state_;
+};
+
+// Parses the file into the cache now, unless its current form is there already, so that the
+// next read of it does not have to (after a new copy is written, say).
+void prepareProfile(const std::string& file);
 
 // How many times a file has been parsed since the program started (to check the cache).
 std::uint64_t profileParseCount();

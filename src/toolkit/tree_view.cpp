@@ -13,8 +13,10 @@
 #include <QStyledItemDelegate>
 #include <QTreeView>
 #include <QVBoxLayout>
-#include <deque>
+#include <algorithm>
+#include <cstdint>
 #include <map>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -22,183 +24,277 @@
 
 namespace lxtv::toolkit::detail {
 
-namespace {
-
-struct Node {
-    Node* parent = nullptr;
-    std::vector<Node*> children;
-    int shownChildren = 0;  // children the view has been told about
-    int row = 0;            // position among the parent's children
-    int index = 0;          // position in the pre-order walk
-    bool shown = false;     // the view knows this node
-    bool dirty = false;     // has children the view has not been told about yet
-    bool expandPending = false;
-    std::string text;
-    QString label;
-    int image = 0;
-    int selectedImage = 0;
-    int value = 0;
-    bool bold = false;
-};
-
-}  // namespace
-
-// The items in pre-order, and the Qt model over them. Items are only appended (as last child
-// of their parent), so the common case - appending at the end of the pre-order - costs
-// O(depth); an append into an earlier branch renumbers the items after it.
+// The items as flat arrays: one 32-byte record per item in the order they were added (an item's
+// id), the pre-order walk as a list of ids, each parent's children as a list of ids, and every
+// text in one byte pool, in the same order (so an item's text ends where the next one's
+// begins). A 200,000-item tree costs some ten megabytes here, and appending an item costs a few
+// pushes. The texts are turned into Qt strings only when the view asks for them, for the few
+// rows it draws.
+//
+// The view sees an item only once it has been published (see publish), so that many appends
+// reach it as one insertion per parent.
 class TreeModel : public QAbstractItemModel {
   public:
-    explicit TreeModel(QObject* parent) : QAbstractItemModel(parent) { root_.shown = true; }
+    static constexpr std::int32_t kNone = -1;
 
-    Node* at(int index) const {
-        if (index < 0 || index >= static_cast<int>(order_.size())) return nullptr;
+    explicit TreeModel(QObject* parent) : QAbstractItemModel(parent) { childLists_.emplace_back(); }
+
+    // The children of one parent, in order, and how many of them the view has been told about.
+    struct Children {
+        std::vector<std::int32_t> ids;  // ascending, as children are only appended
+        int shown = 0;
+    };
+
+    // The id of the item at a pre-order index, or kNone.
+    std::int32_t at(int index) const {
+        if (index < 0 || index >= count()) return kNone;
         return order_[static_cast<std::size_t>(index)];
     }
     int count() const { return static_cast<int>(order_.size()); }
 
-    QModelIndex indexOf(const Node* node) const {
-        if (node == nullptr || node == &root_ || !node->shown) return {};
-        return createIndex(node->row, 0, const_cast<Node*>(node));
+    int indexOfItem(std::int32_t id) const { return item(id).index; }
+    int parentIndexOf(std::int32_t id) const {
+        const std::int32_t parent = item(id).parent;
+        return parent == kNone ? -1 : item(parent).index;
     }
-    Node* nodeOf(const QModelIndex& index) const {
-        return index.isValid() ? static_cast<Node*>(index.internalPointer()) : nullptr;
+    std::string_view textOf(std::int32_t id) const {
+        const std::size_t start = item(id).textStart;
+        const std::size_t end = static_cast<std::size_t>(id) + 1 < items_.size()
+                                    ? item(id + 1).textStart
+                                    : texts_.size();
+        return std::string_view(texts_).substr(start, end - start);
+    }
+    QString labelOf(std::int32_t id) const { return platform::toQString(textOf(id)); }
+    int imageOf(std::int32_t id) const { return item(id).image; }
+    int selectedImageOf(std::int32_t id) const { return item(id).selectedImage; }
+    int valueOf(std::int32_t id) const { return item(id).value; }
+    bool isBold(std::int32_t id) const { return item(id).bold; }
+    bool isShown(std::int32_t id) const { return item(id).shown; }
+    bool isPendingExpand(std::int32_t id) const { return item(id).expandPending; }
+
+    QModelIndex indexOf(std::int32_t id) const {
+        if (id == kNone || !item(id).shown) return {};
+        return createIndex(rowOf(id), 0, static_cast<quintptr>(id));
+    }
+    std::int32_t idOf(const QModelIndex& index) const {
+        return index.isValid() ? static_cast<std::int32_t>(index.internalId()) : kNone;
     }
 
     void clear() {
         beginResetModel();
+        items_.clear();
+        items_.shrink_to_fit();
         order_.clear();
-        root_.children.clear();
-        root_.shownChildren = 0;
-        root_.dirty = false;
+        order_.shrink_to_fit();
+        childLists_.clear();
+        childLists_.shrink_to_fit();
+        childLists_.emplace_back();
+        texts_.clear();
+        texts_.shrink_to_fit();
+        rootDirty_ = false;
         dirty_.clear();
         expand_.clear();
-        storage_.clear();
         endResetModel();
     }
 
-    Node* add(int parentIndex, const std::string& text, QString label, int image, int selectedImage,
-              int value, bool bold) {
-        Node* parent = at(parentIndex);
-        if (parent == nullptr) parent = &root_;
-        std::size_t pos = parent == &root_ ? order_.size() : subtreeEnd(parent);
+    // Appends an item as the last child of the item at `parentIndex` (the last top-level item
+    // when that names no item); returns its id.
+    std::int32_t add(int parentIndex, std::string_view text, int image, int selectedImage,
+                     int value, bool bold) {
+        const std::int32_t parent = at(parentIndex);
+        const std::size_t pos = parent == kNone ? order_.size() : subtreeEnd(parent);
 
-        Node& node = storage_.emplace_back();
-        node.parent = parent;
-        node.row = static_cast<int>(parent->children.size());
-        node.index = static_cast<int>(pos);
-        node.text = text;
-        node.label = std::move(label);
-        node.image = image < 0 ? 0 : image;
-        node.selectedImage = selectedImage < 0 ? node.image : selectedImage;
-        node.value = value;
-        node.bold = bold;
-        parent->children.push_back(&node);
+        const auto id = static_cast<std::int32_t>(items_.size());
+        Item& it = items_.emplace_back();
+        it.parent = parent;
+        it.index = static_cast<std::int32_t>(pos);
+        it.textStart = static_cast<std::uint32_t>(texts_.size());
+        texts_.append(text);
+        it.image = image < 0 ? 0 : image;
+        it.selectedImage = selectedImage < 0 ? it.image : selectedImage;
+        it.value = value;
+        it.bold = bold;
+
+        Children& siblings = childrenOf(parent, true);
+        siblings.ids.push_back(id);
 
         if (pos == order_.size()) {
-            order_.push_back(&node);
+            order_.push_back(id);
         } else {
-            order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(pos), &node);
+            // An append into an earlier branch moves every later item down by one.
+            order_.insert(order_.begin() + static_cast<std::ptrdiff_t>(pos), id);
             for (std::size_t i = pos + 1; i < order_.size(); ++i)
-                order_[i]->index = static_cast<int>(i);
+                items_[static_cast<std::size_t>(order_[i])].index = static_cast<std::int32_t>(i);
         }
 
-        if (parent->shown) {
-            if (!parent->dirty) {
-                parent->dirty = true;
+        if (parent == kNone) {
+            rootDirty_ = true;
+        } else if (item(parent).shown) {
+            Item& p = item(parent);
+            if (!p.dirty) {
+                p.dirty = true;
                 dirty_.push_back(parent);
             }
         } else {
-            parent->shownChildren = static_cast<int>(parent->children.size());
+            // Shown together with its unshown parent.
+            siblings.shown = static_cast<int>(siblings.ids.size());
         }
-        return &node;
+        return id;
     }
 
-    void requestExpand(Node* node) {
-        if (!node->expandPending) {
-            node->expandPending = true;
-            expand_.push_back(node);
+    void requestExpand(std::int32_t id) {
+        Item& it = item(id);
+        if (!it.expandPending) {
+            it.expandPending = true;
+            expand_.push_back(id);
         }
     }
 
     // Tells the view about every item added since the last call, one insertion per parent.
-    // Returns the nodes whose expansion waits for them to be shown.
-    std::vector<Node*> publish() {
-        for (Node* parent : dirty_) {
-            const int first = parent->shownChildren;
-            const int last = static_cast<int>(parent->children.size()) - 1;
-            parent->dirty = false;
+    // Returns the items whose expansion waits for them to be shown.
+    std::vector<std::int32_t> publish() {
+        if (rootDirty_) {
+            rootDirty_ = false;
+            Children& top = childLists_[0];
+            const int count = static_cast<int>(top.ids.size());
+            if (count > top.shown) {
+                beginInsertRows(QModelIndex(), top.shown, count - 1);
+                for (int i = top.shown; i < count; ++i)
+                    markShown(top.ids[static_cast<std::size_t>(i)]);
+                top.shown = count;
+                endInsertRows();
+            }
+        }
+        for (const std::int32_t parent : dirty_) {
+            item(parent).dirty = false;
+            Children& children = childrenOf(parent, true);
+            const int first = children.shown;
+            const int last = static_cast<int>(children.ids.size()) - 1;
             if (last < first) continue;
-            beginInsertRows(parent == &root_ ? QModelIndex() : indexOf(parent), first, last);
-            parent->shownChildren = last + 1;
+            beginInsertRows(indexOf(parent), first, last);
             for (int i = first; i <= last; ++i)
-                markShown(parent->children[static_cast<std::size_t>(i)]);
+                markShown(children.ids[static_cast<std::size_t>(i)]);
+            children.shown = last + 1;
             endInsertRows();
         }
         dirty_.clear();
-        std::vector<Node*> expand;
+        std::vector<std::int32_t> expand;
         expand.swap(expand_);
-        for (Node* node : expand) node->expandPending = false;
+        for (const std::int32_t id : expand) item(id).expandPending = false;
         return expand;
     }
 
-    bool hasUnpublished() const { return !dirty_.empty() || !expand_.empty(); }
-    bool isPendingExpand(const Node* node) const { return node->expandPending; }
+    bool hasUnpublished() const { return rootDirty_ || !dirty_.empty() || !expand_.empty(); }
 
     void setIcons(const QList<Picture>& images) {
         images_ = images;
         icons_.clear();
-        if (!order_.empty())
-            emit dataChanged(index(0, 0, {}), index(root_.shownChildren - 1, 0, {}));
+        if (childLists_[0].shown > 0)
+            emit dataChanged(index(0, 0, {}), index(childLists_[0].shown - 1, 0, {}));
     }
     void setBoldFont(const QFont& font) { boldFont_ = font; }
 
     // QAbstractItemModel
     QModelIndex index(int row, int column, const QModelIndex& parent) const override {
-        const Node* p = parent.isValid() ? nodeOf(parent) : &root_;
-        if (column != 0 || row < 0 || row >= p->shownChildren) return {};
-        return createIndex(row, 0, p->children[static_cast<std::size_t>(row)]);
+        const std::int32_t p = idOf(parent);
+        if (column != 0 || row < 0 || row >= shownChildrenOf(p)) return {};
+        return createIndex(row, 0,
+                           static_cast<quintptr>(childrenOf(p).ids[static_cast<std::size_t>(row)]));
     }
     QModelIndex parent(const QModelIndex& child) const override {
-        const Node* node = nodeOf(child);
-        if (node == nullptr || node->parent == &root_) return {};
-        return indexOf(node->parent);
+        const std::int32_t id = idOf(child);
+        if (id == kNone) return {};
+        return indexOf(item(id).parent);
     }
     int rowCount(const QModelIndex& parent) const override {
         if (parent.column() > 0) return 0;
-        const Node* p = parent.isValid() ? nodeOf(parent) : &root_;
-        return p->shownChildren;
+        return shownChildrenOf(idOf(parent));
     }
+    bool hasChildren(const QModelIndex& parent) const override { return rowCount(parent) > 0; }
     int columnCount(const QModelIndex&) const override { return 1; }
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         if (!index.isValid()) return Qt::NoItemFlags;
         return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
     }
     QVariant data(const QModelIndex& index, int role) const override {
-        const Node* node = nodeOf(index);
-        if (node == nullptr) return {};
+        const std::int32_t id = idOf(index);
+        if (id == kNone) return {};
         switch (role) {
             case Qt::DisplayRole:
-                return node->label;
+                return labelOf(id);
             case Qt::DecorationRole:
-                return icon(node->image, node->selectedImage);
+                return icon(item(id).image, item(id).selectedImage);
             case Qt::FontRole:
-                return node->bold ? QVariant(boldFont_) : QVariant();
+                return item(id).bold ? QVariant(boldFont_) : QVariant();
             default:
                 return {};
         }
     }
 
   private:
-    static void markShown(Node* node) {
-        node->shown = true;
-        node->shownChildren = static_cast<int>(node->children.size());
-        for (Node* child : node->children) markShown(child);
+    struct Item {
+        std::int32_t parent = kNone;    // id of the parent, kNone at the top level
+        std::int32_t index = 0;         // position in the pre-order walk
+        std::int32_t children = kNone;  // its list in childLists_, kNone while it has none
+        std::uint32_t textStart = 0;    // in texts_
+        std::int32_t image = 0;
+        std::int32_t selectedImage = 0;
+        std::int32_t value = 0;
+        bool bold = false;
+        bool shown = false;  // the view knows this item
+        bool dirty = false;  // has children the view has not been told about yet
+        bool expandPending = false;
+    };
+
+    Item& item(std::int32_t id) { return items_[static_cast<std::size_t>(id)]; }
+    const Item& item(std::int32_t id) const { return items_[static_cast<std::size_t>(id)]; }
+
+    // The children of an item (of the root for kNone).
+    const Children& childrenOf(std::int32_t id) const {
+        static const Children none;
+        if (id == kNone) return childLists_[0];
+        const std::int32_t list = item(id).children;
+        return list == kNone ? none : childLists_[static_cast<std::size_t>(list)];
+    }
+    Children& childrenOf(std::int32_t id, bool) {
+        if (id == kNone) return childLists_[0];
+        if (item(id).children == kNone) {
+            item(id).children = static_cast<std::int32_t>(childLists_.size());
+            childLists_.emplace_back();
+        }
+        return childLists_[static_cast<std::size_t>(item(id).children)];
+    }
+    int shownChildrenOf(std::int32_t id) const { return childrenOf(id).shown; }
+
+    // The item's position among its parent's children.
+    int rowOf(std::int32_t id) const {
+        const auto& siblings = childrenOf(item(id).parent).ids;
+        return static_cast<int>(std::lower_bound(siblings.begin(), siblings.end(), id) -
+                                siblings.begin());
     }
 
-    // Pre-order position just past the node's last descendant.
-    static std::size_t subtreeEnd(const Node* node) {
-        while (!node->children.empty()) node = node->children.back();
-        return static_cast<std::size_t>(node->index) + 1;
+    // Marks an item and everything below it as known to the view.
+    void markShown(std::int32_t id) {
+        std::vector<std::int32_t> stack{id};
+        while (!stack.empty()) {
+            const std::int32_t next = stack.back();
+            stack.pop_back();
+            item(next).shown = true;
+            if (item(next).children == kNone) continue;
+            Children& children = childrenOf(next, true);
+            children.shown = static_cast<int>(children.ids.size());
+            stack.insert(stack.end(), children.ids.begin(), children.ids.end());
+        }
+    }
+
+    // Pre-order position just past the item's last descendant.
+    std::size_t subtreeEnd(std::int32_t id) const {
+        for (;;) {
+            const auto& children = childrenOf(id).ids;
+            if (children.empty()) break;
+            id = children.back();
+        }
+        return static_cast<std::size_t>(item(id).index) + 1;
     }
 
     QVariant icon(int image, int selectedImage) const {
@@ -220,11 +316,13 @@ class TreeModel : public QAbstractItemModel {
         return found->second;
     }
 
-    Node root_;
-    std::deque<Node> storage_;
-    std::vector<Node*> order_;
-    std::vector<Node*> dirty_;
-    std::vector<Node*> expand_;
+    std::vector<Item> items_;
+    std::vector<std::int32_t> order_;
+    std::vector<Children> childLists_;  // [0] holds the top-level items
+    std::string texts_;
+    bool rootDirty_ = false;
+    std::vector<std::int32_t> dirty_;
+    std::vector<std::int32_t> expand_;
     QList<Picture> images_;
     mutable std::map<std::pair<int, int>, QVariant> icons_;
     QFont boldFont_;
@@ -259,11 +357,11 @@ class TreeWidgetView : public QTreeView {
     QRect labelRect(const QModelIndex& index) const {
         QRect cell = visualRect(index);
         if (cell.isEmpty()) return {};
-        const Node* node = model_->nodeOf(index);
+        const std::int32_t id = model_->idOf(index);
         QFont font = this->font();
-        font.setBold(node->bold);
+        font.setBold(model_->isBold(id));
         const int width =
-            iconSize().width() + 8 + QFontMetrics(font).horizontalAdvance(node->label) + 4;
+            iconSize().width() + 8 + QFontMetrics(font).horizontalAdvance(model_->labelOf(id)) + 4;
         if (width < cell.width()) cell.setWidth(width);
         return cell;
     }
@@ -381,8 +479,6 @@ class TreeWidgetView : public QTreeView {
 
 namespace lxtv::toolkit {
 
-using detail::Node;
-
 TreeView::TreeView(QWidget* parent) : QWidget(parent) {
     model_ = std::make_unique<detail::TreeModel>(nullptr);
     view_ = new detail::TreeWidgetView(this, model_.get());
@@ -468,18 +564,17 @@ void TreeView::clearItems() {
 
 int TreeView::addItem(int parentIndex, const std::string& text, int image, int selectedImage,
                       int value, bool bold) {
-    return addItem(parentIndex, text, platform::toQString(text), image, selectedImage, value, bold);
+    return addItemBytes(parentIndex, text, image, selectedImage, value, bold);
 }
 
-int TreeView::addItem(int parentIndex, const std::string& text, const QString& shown, int image,
-                      int selectedImage, int value, bool bold) {
-    Node* node = model_->add(parentIndex, text, shown, image, selectedImage, value, bold);
-    const int index = node->index;
+int TreeView::addItemBytes(int parentIndex, std::string_view text, int image, int selectedImage,
+                           int value, bool bold) {
+    const std::int32_t id = model_->add(parentIndex, text, image, selectedImage, value, bold);
     if (bulkDepth_ == 0) {
         beginBulk();
         endBulk();
     }
-    return index;
+    return model_->indexOfItem(id);
 }
 
 int TreeView::itemCount() const {
@@ -487,17 +582,17 @@ int TreeView::itemCount() const {
 }
 
 int TreeView::itemValue(int index) const {
-    const Node* node = model_->at(index);
-    return node ? node->value : 0;
+    const std::int32_t id = model_->at(index);
+    return id == detail::TreeModel::kNone ? 0 : model_->valueOf(id);
 }
 
 void TreeView::expandItem(int index) {
-    Node* node = model_->at(index);
-    if (node == nullptr) return;
-    if (node->shown && bulkDepth_ == 0) {
-        view_->expand(model_->indexOf(node));
+    const std::int32_t id = model_->at(index);
+    if (id == detail::TreeModel::kNone) return;
+    if (model_->isShown(id) && bulkDepth_ == 0) {
+        view_->expand(model_->indexOf(id));
     } else {
-        model_->requestExpand(node);
+        model_->requestExpand(id);
         if (bulkDepth_ == 0) {
             beginBulk();
             endBulk();
@@ -506,26 +601,25 @@ void TreeView::expandItem(int index) {
 }
 
 int TreeView::parentIndex(int index) const {
-    const Node* node = model_->at(index);
-    if (node == nullptr || node->parent == nullptr || node->parent->parent == nullptr) return -1;
-    return node->parent->index;
+    const std::int32_t id = model_->at(index);
+    return id == detail::TreeModel::kNone ? -1 : model_->parentIndexOf(id);
 }
 
 std::string TreeView::itemText(int index) const {
-    const Node* node = model_->at(index);
-    return node ? node->text : std::string();
+    const std::int32_t id = model_->at(index);
+    return id == detail::TreeModel::kNone ? std::string() : std::string(model_->textOf(id));
 }
 
 int TreeView::selectedImageOf(int index) const {
-    const Node* node = model_->at(index);
-    return node ? node->selectedImage : -1;
+    const std::int32_t id = model_->at(index);
+    return id == detail::TreeModel::kNone ? -1 : model_->selectedImageOf(id);
 }
 
 int TreeView::selectedIndex() const {
     const QModelIndexList selected = view_->selectionModel()->selectedIndexes();
     if (selected.isEmpty()) return -1;
-    const Node* node = model_->nodeOf(selected.first());
-    return node ? node->index : -1;
+    const std::int32_t id = model_->idOf(selected.first());
+    return id == detail::TreeModel::kNone ? -1 : model_->indexOfItem(id);
 }
 
 void TreeView::beginBulk() {
@@ -535,41 +629,41 @@ void TreeView::beginBulk() {
 void TreeView::endBulk() {
     if (bulkDepth_ > 0) --bulkDepth_;
     if (bulkDepth_ > 0 || !model_->hasUnpublished()) return;
-    for (Node* node : model_->publish()) view_->expand(model_->indexOf(node));
+    for (const std::int32_t id : model_->publish()) view_->expand(model_->indexOf(id));
 }
 
 void TreeView::setSelectedIndex(int index) {
-    const Node* node = model_->at(index);
+    const std::int32_t id = model_->at(index);
     cause_ = SelectionCause::other;
-    if (node == nullptr || !node->shown) {
+    if (id == detail::TreeModel::kNone || !model_->isShown(id)) {
         view_->selectionModel()->clearSelection();
         return;
     }
-    view_->selectionModel()->setCurrentIndex(model_->indexOf(node),
+    view_->selectionModel()->setCurrentIndex(model_->indexOf(id),
                                              QItemSelectionModel::ClearAndSelect);
 }
 
 int TreeView::imageOf(int index) const {
-    const Node* node = model_->at(index);
-    return node ? node->image : -1;
+    const std::int32_t id = model_->at(index);
+    return id == detail::TreeModel::kNone ? -1 : model_->imageOf(id);
 }
 
 bool TreeView::isItemBold(int index) const {
-    const Node* node = model_->at(index);
-    return node ? node->bold : false;
+    const std::int32_t id = model_->at(index);
+    return id != detail::TreeModel::kNone && model_->isBold(id);
 }
 
 bool TreeView::isItemExpanded(int index) const {
-    const Node* node = model_->at(index);
-    if (node == nullptr) return false;
-    if (!node->shown) return model_->isPendingExpand(node);
-    return view_->isExpanded(model_->indexOf(node)) || model_->isPendingExpand(node);
+    const std::int32_t id = model_->at(index);
+    if (id == detail::TreeModel::kNone) return false;
+    if (!model_->isShown(id)) return model_->isPendingExpand(id);
+    return view_->isExpanded(model_->indexOf(id)) || model_->isPendingExpand(id);
 }
 
 QRect TreeView::itemRect(int index) const {
-    const Node* node = model_->at(index);
-    if (node == nullptr || !node->shown) return {};
-    QRect r = view_->labelRect(model_->indexOf(node));
+    const std::int32_t id = model_->at(index);
+    if (id == detail::TreeModel::kNone || !model_->isShown(id)) return {};
+    QRect r = view_->labelRect(model_->indexOf(id));
     if (r.isEmpty()) return {};
     return QRect(view_->viewport()->mapTo(this, r.topLeft()), r.size());
 }

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "toolkit/picture.h"
 
@@ -73,9 +74,9 @@ class TreeView : public QWidget, public TreeOperations {
     int selectedImageOf(int index) const override;
     int selectedIndex() const override;
 
-    // addItem with the text already converted for display (so a worker thread can convert).
-    int addItem(int parentIndex, const std::string& text, const QString& shown, int image,
-                int selectedImage, int value, bool bold);
+    // addItem from bytes held elsewhere (the catalogue builder's batches), without a string.
+    int addItemBytes(int parentIndex, std::string_view text, int image, int selectedImage,
+                     int value, bool bold);
 
     // Between beginBulk and endBulk new items are indexed at once but reach the view together
     // at endBulk, which is far cheaper for many items. No events may be processed in between.

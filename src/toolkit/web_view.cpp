@@ -4,8 +4,11 @@
 #include <QAuthenticator>
 #include <QColor>
 #include <QKeyEvent>
+#include <QMetaObject>
 #include <QPalette>
+#include <QPointer>
 #include <QStandardPaths>
+#include <QThread>
 #include <QWebEngineFileSystemAccessRequest>
 #include <QWebEngineFullScreenRequest>
 #include <QWebEngineNewWindowRequest>
@@ -13,6 +16,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineRegisterProtocolHandlerRequest>
 #include <QWebEngineSettings>
+#include <QWebEngineUrlRequestInfo>
+#include <QWebEngineUrlRequestInterceptor>
 
 #include "platform/ansi.h"
 #include "platform/desktop.h"
@@ -47,6 +52,32 @@ void answerCredentials(QAuthenticator* authenticator, const platform::Credential
     authenticator->setUser(answer->user);
     authenticator->setPassword(answer->password);
 }
+
+// Hands each request of the page to the view's requestIssued, on the view's thread.
+class RequestReporter : public QWebEngineUrlRequestInterceptor {
+  public:
+    explicit RequestReporter(WebView* view) : QWebEngineUrlRequestInterceptor(view), view_(view) {}
+
+    void interceptRequest(QWebEngineUrlRequestInfo& info) override {
+        const QUrl url = info.requestUrl();
+        const bool mainFrame =
+            info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame;
+        if (QThread::currentThread() == view_->thread()) {
+            emit view_->requestIssued(url, mainFrame);
+            return;
+        }
+        QPointer<WebView> view = view_;
+        QMetaObject::invokeMethod(
+            view_,
+            [view, url, mainFrame] {
+                if (view) emit view->requestIssued(url, mainFrame);
+            },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    WebView* view_;
+};
 
 }  // namespace
 
@@ -228,6 +259,17 @@ void WebView::setAddress(const std::string& cp936) {
     if (route == AddressRoute::engine && coversScreen_) leavePageFullScreen();
     static_cast<GuardedPage*>(page())->open(url);
     if (route != AddressRoute::refused) emit navigated(url);
+}
+
+void WebView::setReportingRequests(bool on) {
+    if (on && reporter_ == nullptr) {
+        reporter_ = new RequestReporter(this);
+        page()->setUrlRequestInterceptor(reporter_);
+    } else if (!on && reporter_ != nullptr) {
+        page()->setUrlRequestInterceptor(nullptr);
+        reporter_->deleteLater();
+        reporter_ = nullptr;
+    }
 }
 
 void WebView::goBack() {

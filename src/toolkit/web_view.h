@@ -8,6 +8,7 @@
 #include <string>
 
 class QWebEngineProfile;
+class QWebEngineUrlRequestInterceptor;
 
 namespace lxtv::toolkit {
 
@@ -57,6 +58,11 @@ class WebView : public QWebEngineView {
     // engine's shutdown writes what it still holds (cookies are written in batches).
     static void releaseSharedProfile();
 
+    // While on, the view raises requestIssued for every request the engine makes for its page.
+    // Each request then waits for the window thread before it goes out, so this is for short
+    // waits (start-up), not for pages that play.
+    void setReportingRequests(bool on);
+
   signals:
     // Raised each time setAddress hands an address to the engine or to the desktop.
     void navigated(const QUrl& url);
@@ -71,6 +77,10 @@ class WebView : public QWebEngineView {
     // channel is wanted.
     void zapRequested(int step);
 
+    // Raised on the window thread, while requests are reported, as the engine lets a request of
+    // the page go out: `mainFrame` for the page itself, otherwise one of its parts.
+    void requestIssued(const QUrl& url, bool mainFrame);
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -83,6 +93,7 @@ class WebView : public QWebEngineView {
     std::string address_;
     bool coversScreen_ = false;
     bool pageFullScreen_ = false;  // the page's element is shown full screen
+    QWebEngineUrlRequestInterceptor* reporter_ = nullptr;
 };
 
 }  // namespace lxtv::toolkit

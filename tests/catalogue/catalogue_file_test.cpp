@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "catalogue/catalogue_file.h"
+#include "platform/profile.h"
 #include "support/profile_fixture.h"
 #include "support/test_support.h"
 
@@ -39,9 +40,17 @@ TEST(CatalogueFile, ReadsValues) {
         {"  ", "config", gbk("最大化"), ""},
         {dir.file("missing.ini"), "config", gbk("最大化"), ""},
     };
-    for (const auto& row : table)
-        EXPECT_EQ(readCatalogueValue(row.file, row.section, row.key), row.expected)
-            << testing::PrintToString(row.section) << " " << testing::PrintToString(row.key);
+    // The tree build's shared reads and its kind read follow the same rules.
+    platform::ProfileReads reads;
+    for (const auto& row : table) {
+        const std::string what =
+            testing::PrintToString(row.section) + " " + testing::PrintToString(row.key);
+        EXPECT_EQ(readCatalogueValue(row.file, row.section, row.key), row.expected) << what;
+        EXPECT_EQ(readCatalogueValue(reads, row.file, row.section, row.key), row.expected) << what;
+        EXPECT_EQ(catalogue::readChannelKind(reads, row.file, row.section, row.key),
+                  row.expected.empty() ? '\0' : row.expected[0])
+            << what;
+    }
     // Without the skipping, a TAB in front of the section name misses it.
     EXPECT_EQ(test::lookup(file, "\tconfig", gbk("最大化"), ""), "");
 }
@@ -65,6 +74,8 @@ TEST(CatalogueFile, ListsSections) {
                               "[ 电影 ]\r\n"));
     EXPECT_EQ(listCatalogueSections(file),
               (std::vector<std::string>{"config", "A", "Config", "A", gbk("电影")}));
+    platform::ProfileReads reads;
+    EXPECT_EQ(listCatalogueSections(reads, file), listCatalogueSections(file));
 
     const std::string empty = dir.file("empty.ini");
     test::writeFile(empty, "");
@@ -100,6 +111,8 @@ TEST(CatalogueFile, ListsSectionKeys) {
     test::writeFile(file, gbk("[A]\r\nk1=1|x\r\n;c=1\r\nbare\r\n\r\nk2=\r\nk1=2|y\r\n 频道 = 3\r\n"
                               "[B]\r\n[A]\r\nhidden=1\r\n"));
     EXPECT_EQ(listSectionKeys(file, "A"), "k1\r\nk2\r\nk1\r\n" + gbk("频道"));
+    platform::ProfileReads reads;
+    EXPECT_EQ(listSectionKeys(reads, file, "A"), listSectionKeys(file, "A"));
     EXPECT_EQ(listSectionKeys(file, "a"), "k1\r\nk2\r\nk1\r\n" + gbk("频道"));
     EXPECT_EQ(listSectionKeys(file, "B"), "");
     EXPECT_EQ(listSectionKeys(file, "C"), "");

@@ -11,10 +11,12 @@
 #include <thread>
 #include <vector>
 
+#include "catalogue/catalogue_file.h"
 #include "catalogue/data_sync.h"
 #include "catalogue/fetch.h"
 #include "platform/ansi.h"
 #include "platform/message_box.h"
+#include "platform/profile.h"
 #include "support/demo_site_process.h"
 #include "support/test_support.h"
 
@@ -107,6 +109,31 @@ TEST_F(FetchTest, CompleteFetchReplacesTheCopy) {
     EXPECT_TRUE(fetch.download.complete);
     EXPECT_FALSE(fetch.writeError.empty());
     EXPECT_EQ(readFile(dir.file("LXTV.ini")), oldCopy);
+}
+
+// A stored copy is parsed before the fetch returns, so the first channel picked after a data
+// sync does not parse it on the window thread; a kept copy is left as it was parsed.
+TEST_F(FetchTest, StoredCopyIsParsedAhead) {
+    TempDir dir;
+    const std::string local = dir.file("LXTV.ini");
+    writeFile(local, oldCopy);
+    EXPECT_EQ(listCatalogueSections(local), std::vector<std::string>{"old"});
+    const auto from = source(site->base(), local);
+
+    setFault("status");
+    EXPECT_FALSE(fetchCatalogue().stored);
+    auto parses = platform::profileParseCount();
+    EXPECT_EQ(readCatalogueValue(local, "old", "kept"), "1|http://example.invalid/old.html");
+    EXPECT_EQ(platform::profileParseCount(), parses);
+
+    setFault("none");
+    EXPECT_TRUE(fetchCatalogue().stored);
+    parses = platform::profileParseCount();
+    const std::vector<std::string> sections = listCatalogueSections(local);
+    ASSERT_FALSE(sections.empty());
+    EXPECT_NE(sections.front(), "old");
+    EXPECT_EQ(readCatalogueValue(local, "old", "kept"), "");
+    EXPECT_EQ(platform::profileParseCount(), parses);
 }
 
 // The data sync tells the viewer whether the new catalogue was stored.

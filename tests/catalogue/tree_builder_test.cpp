@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "catalogue/tree_builder.h"
+#include "platform/profile.h"
 #include "support/tree_fixture.h"
 #include "toolkit/tree_memory.h"
 
@@ -131,6 +134,38 @@ TEST(TreeBuilder, KeyListPast256Bytes) {
     const Built built = buildText(file);
     EXPECT_EQ(built.rows, expected);
     EXPECT_EQ(expected.size(), 3u + 19u);  // header, A, 19 channels, more films
+}
+
+// A data sync that replaces the copy while the build goes on: the reads after it see the new
+// copy at once (the fetch parses it into the cache before it reports), while the sections
+// already listed stay as listed.
+TEST(TreeBuilder, SeesACopyReplacedDuringTheBuild) {
+    TempDir dir;
+    const std::string ini = dir.file("LXTV.ini");
+    writeFile(ini, "[A]\r\na=1|u\r\nb=1|u\r\n[B]\r\nx=1|u\r\n");
+
+    // Replaces the copy as the data sync does, as soon as the first channel is added.
+    struct SyncingTree : toolkit::MemoryTree {
+        std::string ini, next;
+        bool synced = false;
+        int addItem(int parent, const std::string& text, int image, int selectedImage, int value,
+                    bool bold) override {
+            const int index = MemoryTree::addItem(parent, text, image, selectedImage, value, bold);
+            if (!synced && text == "a") {
+                synced = true;
+                writeFile(next, "[A]\r\na=1|u\r\nb=3|u\r\n[B]\r\nx=2|u\r\ny=1|u\r\n");
+                std::filesystem::rename(next, ini);
+                platform::prepareProfile(ini);
+            }
+            return index;
+        }
+    } tree;
+    tree.ini = ini;
+    tree.next = dir.file("LXTV.ini.new");
+    catalogue::fillCatalogueTree(tree, ini);
+    EXPECT_TRUE(tree.synced);
+    EXPECT_EQ(describeItems(tree), (Rows{header, "0 A 0/1 1 b", "1 a 3/3 0 ", "0 B 0/1 2 be",
+                                         "1 x 3/3 0 ", "1 y 3/3 0 ", moreFilms}));
 }
 
 }  // namespace

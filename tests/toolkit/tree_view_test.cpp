@@ -6,6 +6,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTreeView>
+#include <algorithm>
+#include <functional>
 #include <random>
 
 #include "support/event_helpers.h"
@@ -74,6 +77,85 @@ TEST(TreeView, IndexesMatchThePreOrderWalk) {
             EXPECT_EQ(view.selectedImageOf(i), memory.selectedImageOf(i)) << i;
         }
     }
+}
+
+// What the Qt view is shown: the items as rows under their parents, in pre-order, as "depth
+// text" lines.
+std::vector<std::string> shownRows(const QAbstractItemModel& model) {
+    std::vector<std::string> rows;
+    const std::function<void(const QModelIndex&, int)> walk = [&](const QModelIndex& parent,
+                                                                  int depth) {
+        for (int row = 0; row < model.rowCount(parent); ++row) {
+            const QModelIndex index = model.index(row, 0, parent);
+            EXPECT_EQ(model.parent(index), parent) << row;
+            EXPECT_EQ(model.hasChildren(index), model.rowCount(index) > 0) << row;
+            rows.push_back(std::to_string(depth) + " " +
+                           model.data(index, Qt::DisplayRole).toString().toStdString());
+            walk(index, depth + 1);
+        }
+    };
+    walk(QModelIndex(), 0);
+    return rows;
+}
+
+std::vector<std::string> memoryRows(const toolkit::MemoryTree& memory) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < memory.itemCount(); ++i) {
+        int depth = 0;
+        for (int p = memory.parentIndex(i); p >= 0; p = memory.parentIndex(p)) ++depth;
+        rows.push_back(std::to_string(depth) + " " +
+                       platform::toQString(memory.itemText(i)).toStdString());
+    }
+    return rows;
+}
+
+// Random runs of adds (into earlier branches too), expansions, clears and publishes at random
+// moments: once published, the view is shown exactly the in-memory tree, every text converted,
+// and reads by index agree throughout.
+TEST(TreeView, TheViewIsShownThePreOrderTree) {
+    TreeView view(nullptr);
+    view.resize(200, 300);
+    view.show();
+    const auto* model = view.findChild<QTreeView*>()->model();
+    toolkit::MemoryTree memory;
+    std::mt19937 random(12);
+    const std::string names[] = {"", "a", gbk("频道"), gbk("中央一台"), "x y", "\xB0"};
+    view.beginBulk();
+    for (int step = 0; step < 3000; ++step) {
+        const int count = memory.itemCount();
+        const int roll = static_cast<int>(random() % 100);
+        if (roll == 0) {
+            memory.clearItems();
+            view.clearItems();
+        } else if (roll < 8) {
+            const int e = static_cast<int>(random() % (count + 2)) - 1;
+            memory.expandItem(e);
+            view.expandItem(e);
+        } else if (roll < 12) {
+            view.endBulk();
+            ASSERT_EQ(shownRows(*model), memoryRows(memory)) << "step " << step;
+            view.beginBulk();
+        } else {
+            // Mostly the newest items as parents, so the tree grows deep as well as wide.
+            int parent = -1;
+            if (count > 0 && roll < 80)
+                parent = count - 1 - static_cast<int>(random() % std::min(count, 8));
+            else if (count > 0 && roll < 90)
+                parent = static_cast<int>(random() % count);
+            else if (roll < 95)
+                parent = count + static_cast<int>(random() % 3);
+            const std::string text = names[random() % std::size(names)] + std::to_string(step);
+            ASSERT_EQ(view.addItem(parent, text, 3, 3, step, false),
+                      memory.addItem(parent, text, 3, 3, step, false));
+        }
+        const int probe = static_cast<int>(random() % (memory.itemCount() + 2)) - 1;
+        ASSERT_EQ(view.parentIndex(probe), memory.parentIndex(probe)) << step;
+        ASSERT_EQ(view.itemText(probe), memory.itemText(probe)) << step;
+    }
+    view.endBulk();
+    QApplication::processEvents();
+    EXPECT_EQ(shownRows(*model), memoryRows(memory));
+    EXPECT_EQ(describeItems(view), describeItems(memory));
 }
 
 // Children added to a collapsed item, and to items added before it, still count in the walk.

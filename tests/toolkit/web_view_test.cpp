@@ -5,11 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QList>
 #include <QMessageBox>
+#include <QPair>
 #include <QTimer>
 #include <QUrl>
 #include <QWebEngineHistory>
@@ -138,6 +141,31 @@ TEST_F(ViewFixture, HistoryButtons) {
     view.refresh();
     ASSERT_TRUE(waitUntil([&] { return site.count("/b.html") == loadsOfB + 1; }));
     EXPECT_EQ(view.address(), site.baseBytes() + "/b.html");  // history moves leave the address
+}
+
+// While asked, the view reports each request of its page as the engine lets it go, the page's
+// own as the main frame's; once no longer asked, it reports nothing.
+TEST_F(ViewFixture, ReportsRequestsWhileAsked) {
+    QList<QPair<QUrl, bool>> reported;
+    QObject::connect(&view, &WebView::requestIssued, [&](const QUrl& url, bool mainFrame) {
+        reported.append({url, mainFrame});
+    });
+    view.setReportingRequests(true);
+    show("/a.html");
+    ASSERT_FALSE(reported.isEmpty());
+    EXPECT_EQ(reported.first().first.path(), "/a.html");
+    EXPECT_TRUE(reported.first().second);
+    view.setReportingRequests(false);
+    const qsizetype before = reported.size();
+    show("/b.html");
+    EXPECT_EQ(reported.size(), before);
+    view.setReportingRequests(true);
+    show("/c.html");
+    // The page's own request among them (an icon's may come beside it).
+    const auto page = std::find_if(reported.begin() + before, reported.end(),
+                                   [](const QPair<QUrl, bool>& r) { return r.second; });
+    ASSERT_NE(page, reported.end());
+    EXPECT_EQ(page->first.path(), "/c.html");
 }
 
 // The pages' own dialogs are shown, not swallowed.
