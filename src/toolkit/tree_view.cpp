@@ -567,6 +567,11 @@ int TreeView::addItem(int parentIndex, const std::string& text, int image, int s
     return addItemBytes(parentIndex, text, image, selectedImage, value, bold);
 }
 
+int TreeView::addItem(int parentIndex, const std::string& text, const QString&, int image,
+                      int selectedImage, int value, bool bold) {
+    return addItemBytes(parentIndex, text, image, selectedImage, value, bold);
+}
+
 int TreeView::addItemBytes(int parentIndex, std::string_view text, int image, int selectedImage,
                            int value, bool bold) {
     const std::int32_t id = model_->add(parentIndex, text, image, selectedImage, value, bold);

@@ -77,6 +77,10 @@ class TreeView : public QWidget, public TreeOperations {
     // addItem from bytes held elsewhere (the catalogue builder's batches), without a string.
     int addItemBytes(int parentIndex, std::string_view text, int image, int selectedImage,
                      int value, bool bold);
+    // addItem for callers that converted the text for display already. The view converts the
+    // rows it draws from the bytes itself, so `shown` (the same text) is not kept.
+    int addItem(int parentIndex, const std::string& text, const QString& shown, int image,
+                int selectedImage, int value, bool bold);
 
     // Between beginBulk and endBulk new items are indexed at once but reach the view together
     // at endBulk, which is far cheaper for many items. No events may be processed in between.

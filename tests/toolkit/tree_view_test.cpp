@@ -165,7 +165,7 @@ TEST(TreeView, AppendIntoEarlierCollapsedBranch) {
     EXPECT_EQ(view.addItem(-1, "B", 0, 1, 2, true), 1);
     EXPECT_EQ(view.addItem(0, "a1", 3, 3, 0, false), 1);  // B moves to 2
     EXPECT_EQ(view.addItem(1, "a1x", 3, 3, 0, false), 2);
-    EXPECT_EQ(view.addItem(0, "a2", 3, 3, 0, false), 3);
+    EXPECT_EQ(view.addItem(0, "a2", QStringLiteral("a2"), 3, 3, 0, false), 3);  // text converted
     EXPECT_EQ(view.addItem(view.itemCount(), "C", 2, 2, 0, true), 5);
     EXPECT_EQ(describeItems(view),
               (std::vector<std::string>{"0 A 0/1 1 b", "1 a1 3/3 0 ", "2 a1x 3/3 0 ", "1 a2 3/3 0 ",
