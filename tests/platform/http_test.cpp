@@ -206,7 +206,13 @@ TEST_F(HttpTest, EndlessBodyIsAbandonedAtTheSizeLimit) {
     EXPECT_TRUE(d.body.empty());
     EXPECT_EQ(d.body.capacity(), std::string().capacity()) << "the dropped body kept its memory";
     // The body is gathered in at most one buffer of the limit's size and its predecessor.
+    // AddressSanitizer holds freed blocks back in its quarantine, so there the resident peak
+    // says nothing about the client; the bound is checked in the plain build.
+#if !defined(__SANITIZE_ADDRESS__)
     EXPECT_LT(peakResidentBytes() - peakBefore, 2 * limit + (32l << 20));
+#else
+    (void)peakBefore;
+#endif
 
     // The same site answers normally afterwards.
     setFault("none");
