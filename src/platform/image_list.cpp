@@ -13,9 +13,9 @@ constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::size_t kInfoHeaderSize = 40;
 // A pixel whose alpha is above this counts as opaque when a mask is made from alpha.
 constexpr int kOpaqueAlpha = 25;
-// The most pixels a list may grow to by adding images (the movie list's holds 32 by 32 icons:
-// this is room for a quarter of a million of them).
-constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+// The most pixels a list may grow to by adding images: 64 MiB of colour. The movie list's holds
+// 32 by 32 icons, one per kind of file, so this is room for 16,384 of them.
+constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 24;
 
 class Reader {
   public:

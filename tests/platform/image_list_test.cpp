@@ -143,37 +143,43 @@ TEST(ImageListCodec, RejectsBlobsThatDoNotRead) {
     EXPECT_EQ(u32At(good, 4), platform::kImageListBlobMark);
 }
 
-// A header that asks for images of 65,535 by 65,535 pixels in a list of capacity 0: the bitmaps
-// it claims hold no row, so the 144-byte stream reads as an empty list without allocating for
-// images it does not have, writes back byte for byte, and refuses to grow to a size no icon
-// list needs.
+// A header that asks for huge images in a list of capacity 0: the bitmaps it claims hold no
+// row, so the 144-byte stream reads as an empty list without allocating for images it does not
+// have, writes back byte for byte, and refuses to grow to a size no icon list needs (one row of
+// 65,535 by 255 tiles is half a gigabyte).
 TEST(ImageListCodec, HugeImagesOfAnEmptyListAllocateNothing) {
-    std::string stream("IL\x01\x01\x00\x00\x00\x00\x04\x00\xFF\xFF\xFF\xFF", 14);
-    stream += std::string("\xFF\xFF\xFF\xFF\x21\x00", 6) + std::string(8, '\xFF');
-    auto bmp = [&](std::uint32_t bpp) {
-        const std::uint32_t headers = 54 + (bpp == 1 ? 8 : 0);
-        std::string out = "BM";
-        for (const std::uint32_t v : {headers, 0u, headers, 40u, 4u * 65535u, 0u})
-            for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
-        out += std::string("\x01\x00", 2);
-        out.push_back(static_cast<char>(bpp));
-        out.push_back('\0');
-        out += std::string(24, '\0');
-        if (bpp == 1) out += std::string("\0\0\0\0\xFF\xFF\xFF\0", 8);
-        return out;
-    };
-    stream += bmp(32) + bmp(1);
-    ASSERT_EQ(stream.size(), 144u);
+    for (const std::uint16_t height : {std::uint16_t{65535}, std::uint16_t{255}}) {
+        SCOPED_TRACE(height);
+        std::string stream("IL\x01\x01\x00\x00\x00\x00\x04\x00\xFF\xFF", 12);
+        stream.push_back(static_cast<char>(height & 0xFF));
+        stream.push_back(static_cast<char>(height >> 8));
+        stream += std::string("\xFF\xFF\xFF\xFF\x21\x00", 6) + std::string(8, '\xFF');
+        auto bmp = [&](std::uint32_t bpp) {
+            const std::uint32_t headers = 54 + (bpp == 1 ? 8 : 0);
+            std::string out = "BM";
+            for (const std::uint32_t v : {headers, 0u, headers, 40u, 4u * 65535u, 0u})
+                for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>(v >> (8 * i)));
+            out += std::string("\x01\x00", 2);
+            out.push_back(static_cast<char>(bpp));
+            out.push_back('\0');
+            out += std::string(24, '\0');
+            if (bpp == 1) out += std::string("\0\0\0\0\xFF\xFF\xFF\0", 8);
+            return out;
+        };
+        stream += bmp(32) + bmp(1);
+        ASSERT_EQ(stream.size(), 144u);
 
-    auto list = ImageList::read(stream);
-    ASSERT_TRUE(list);
-    EXPECT_EQ(list->count(), 0);
-    EXPECT_EQ(list->capacity(), 0);
-    EXPECT_EQ(list->width(), 65535);
-    EXPECT_TRUE(list->image(0).isNull());
-    EXPECT_EQ(list->write(), stream);
-    EXPECT_EQ(list->addIcon(solid(Qt::red)), -1);
-    EXPECT_EQ(list->count(), 0);
+        auto list = ImageList::read(stream);
+        ASSERT_TRUE(list);
+        EXPECT_EQ(list->count(), 0);
+        EXPECT_EQ(list->capacity(), 0);
+        EXPECT_EQ(list->width(), 65535);
+        EXPECT_EQ(list->height(), height);
+        EXPECT_TRUE(list->image(0).isNull());
+        EXPECT_EQ(list->write(), stream);
+        EXPECT_EQ(list->addIcon(solid(Qt::red)), -1);
+        EXPECT_EQ(list->count(), 0);
+    }
 }
 
 }  // namespace
