@@ -133,8 +133,9 @@ std::string DirectorySearch::start(const std::string& pattern, SearchKind kind) 
     close();
     error_ = SearchError::None;
     const std::size_t slash = pattern.rfind('/');
-    std::string folder = slash == std::string::npos ? "." : pattern.substr(0, slash);
-    if (folder.empty()) folder = "/";
+    const std::string folder = slash == std::string::npos ? std::string(".")
+                               : slash == 0               ? std::string("/")
+                                                          : pattern.substr(0, slash);
     const std::string namePattern =
         slash == std::string::npos ? pattern : pattern.substr(slash + 1);
 
