@@ -55,6 +55,6 @@ while read -r folder links; do
       complain "CMakeLists.txt: lxtv_$folder may not link $lib"
     fi
   done
-done < <(sed -nE 's/^lxtv_library\(([a-z]+)( LINKS ([^)]*))?.*/\1 \3/p' CMakeLists.txt | sed -E 's/ EXTRA.*//')
+done < <(sed -nE 's/^lxtv_library\(([a-z]+) .*LINKS ([^)]*).*/\1 \2/p' CMakeLists.txt | sed -E 's/ EXTRA.*//')
 
 exit $status
