@@ -3,7 +3,6 @@
 #include <QEventLoop>
 #include <QTimer>
 #include <QWebEngineProfile>
-#include <atomic>
 #include <thread>
 
 #include "browser/browser_pane.h"
@@ -17,6 +16,7 @@
 #include "chrome/main_window.h"
 #include "chrome/title_strip.h"
 #include "media/movie_list.h"
+#include "platform/window_wait.h"
 #include "state/app_state.h"
 #include "toolkit/download_bar.h"
 #include "toolkit/list_view.h"
@@ -71,15 +71,7 @@ void fetchCatalogueKeepingTheLoadingPageFirst() {
         view->setReportingRequests(false);
     }
 
-    std::atomic<bool> done = false;
-    QEventLoop wait;
-    std::thread worker([&] {
-        catalogue::fetchCatalogue();
-        done = true;
-        QMetaObject::invokeMethod(&wait, &QEventLoop::quit, Qt::QueuedConnection);
-    });
-    if (!done) wait.exec();
-    worker.join();
+    platform::runWhileWindowWaits([] { catalogue::fetchCatalogue(); });
 }
 
 }  // namespace
