@@ -16,24 +16,23 @@
 namespace lxtv::browser {
 namespace {
 
-// Whether a file stood under a download's partial name before it started: if not, the partial
-// file is the engine's for this download, and this client may remove it.
-std::map<quint32, bool>& partialWasThere() {
-    static std::map<quint32, bool> there;
-    return there;
-}
-
 void tell(const QString& text, platform::MessageIcon icon) {
     static const std::string caption = platform::fromUtf8("LXTV：温馨提示");
     platform::showMessageBox(platform::fromQString(text), caption, icon);
 }
 
-// Where each download of this session goes, by the engine's id for it. The engine resumes a
-// download that broke off under the same id with a new request: that one goes on to the same
-// file without asking again.
-std::map<quint32, QString>& chosenPaths() {
-    static std::map<quint32, QString> paths;
-    return paths;
+// What the viewer chose for a download of this session, by the engine's id for it. The engine
+// resumes a download that broke off under the same id with a new request: that one goes on to
+// the same file without asking again.
+struct Chosen {
+    QString path;
+    // Whether a file stood under the partial name before the download started: if not, the
+    // partial file is the engine's for this download, and this client may remove it.
+    bool partialWasThere = false;
+};
+std::map<quint32, Chosen>& chosenFor() {
+    static std::map<quint32, Chosen> chosen;
+    return chosen;
 }
 
 void start(QWebEngineDownloadRequest* download, const QString& path) {
@@ -71,8 +70,8 @@ void onDownloadRequested(QWebEngineDownloadRequest* download) {
         download->cancel();
         return;
     }
-    if (const auto known = chosenPaths().find(download->id()); known != chosenPaths().end()) {
-        start(download, known->second);
+    if (const auto known = chosenFor().find(download->id()); known != chosenFor().end()) {
+        start(download, known->second.path);
         return;
     }
     QString folder = QStandardPaths::writableLocation(QStandardPaths::DownloadLocation);
@@ -86,8 +85,7 @@ void onDownloadRequested(QWebEngineDownloadRequest* download) {
         return;
     }
     const QString path = QFileInfo(*chosen).absoluteFilePath();
-    chosenPaths()[download->id()] = path;
-    partialWasThere()[download->id()] = QFileInfo::exists(partialPathOf(path));
+    chosenFor()[download->id()] = Chosen{path, QFileInfo::exists(partialPathOf(path))};
     start(download, path);
 }
 
@@ -104,7 +102,9 @@ void onDownloadEnded(QWebEngineDownloadRequest* download) {
     }
     // The engine keeps what it got of a failed download for a resume that never comes; the file
     // under the chosen name was never touched.
-    if (!partialWasThere()[download->id()]) QFile::remove(partialPathOf(path));
+    const auto known = chosenFor().find(download->id());
+    if (known == chosenFor().end() || !known->second.partialWasThere)
+        QFile::remove(partialPathOf(path));
     if (state == QWebEngineDownloadRequest::DownloadInterrupted)
         tell(QString::fromUtf8("“%1”下载失败：%2")
                  .arg(name, failureReason(download->interruptReason())),
